@@ -1,0 +1,25 @@
+#pragma once
+// The parts of talking to a real HID sensor that need no hardware: deciding the report id
+// from the report descriptor and restoring the 129-byte layout of a hidraw read.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace quelmar::link {
+
+// 1 when the descriptor declares an input report with report id 1, else 0; none when the
+// descriptor is empty or malformed (the link then keeps the id it had).
+std::optional<std::uint8_t> report_id_from_descriptor(std::span<const std::uint8_t> descriptor);
+
+// hidraw leaves the report id out of what it reads for a device with unnumbered reports:
+// for report id 0, the `count` bytes read are moved up by one and a 0 put in front. A short
+// read is zero-filled to the full 129 bytes. `buffer` holds 129 bytes.
+void normalise_input_report(std::uint8_t* buffer, std::size_t count, std::uint8_t report_id);
+
+// The sysfs file that holds a hidraw node's report descriptor ("" for a non-hidraw path).
+std::string report_descriptor_path(const std::string& device_path);
+
+}  // namespace quelmar::link

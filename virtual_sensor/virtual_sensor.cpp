@@ -1,0 +1,392 @@
+#include "virtual_sensor/virtual_sensor.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "common/bytes.h"
+#include "protocol/chemistry.h"
+#include "protocol/commands.h"
+#include "protocol/device_records.h"
+#include "protocol/sensor_status.h"
+
+namespace quelmar::virtual_sensor {
+
+using namespace protocol;
+using common::get_u32le;
+
+namespace {
+constexpr std::size_t request_log_limit = 4096;
+
+// Write commands whose payload the matching read returns.
+constexpr std::pair<std::uint16_t, std::uint16_t> stored_pairs[] = {
+    {cmd::write_clock, cmd::read_clock},
+    {cmd::write_fram_factory, cmd::read_fram_factory},
+    {cmd::write_nvram_factory, cmd::read_nvram_factory},
+    {cmd::write_pump_valve_defaults, cmd::read_pump_valve_defaults},
+    {cmd::write_optics_defaults, cmd::read_optics_defaults},
+    {cmd::write_dic_conductivity, cmd::read_dic_conductivity},
+    {cmd::write_photomultiplier, cmd::read_photomultiplier},
+    {cmd::write_chemistry_config, cmd::read_chemistry_config},
+    {cmd::write_platform_defaults, cmd::read_platform_defaults},
+    {cmd::write_schedule, cmd::read_schedule},
+    {cmd::write_rs232_config, cmd::read_rs232_config},
+    {cmd::write_rs485_config, cmd::read_rs485_config},
+};
+
+std::optional<std::uint16_t> read_code_of_write(std::uint16_t code) {
+    for (auto [w, r] : stored_pairs)
+        if (w == code) return r;
+    return std::nullopt;
+}
+
+std::uint8_t old_type_number(std::uint16_t code) {
+    for (std::uint8_t n = 1; n <= 12; ++n)
+        if (device_type_from_old_number(n) == code) return n;
+    return 0;
+}
+
+Reply status_only(std::uint8_t s) { return Reply{s, {}}; }
+}  // namespace
+
+VirtualSensor::VirtualSensor(VirtualSensorOptions options)
+    : options_(std::move(options)), mode_(options_.mode) {
+    DeviceIdentity identity;
+    identity.set_name(options_.name);
+    identity.serial_number = options_.serial_number;
+    identity.board_serial_number = options_.board_serial_number;
+    auto id = encode_device_identity(identity);
+    records_[cmd::read_identity].assign(id.begin(), id.end());
+
+    SoftwareVersion version;
+    common::put_text(version.text.data(), version.text.size(), options_.software_version);
+    auto v = encode_software_version(version);
+    records_[cmd::read_software_version].assign(v.begin(), v.end());
+
+    SensorStatusRecord st;
+    st.supply_mv = options_.supply_mv;
+    st.temperature_mdegc = options_.temperature_mdegc;
+    st.hardware_variant = options_.hardware_variant;
+    auto s = encode_sensor_status(st);
+    records_[cmd::read_status].assign(s.begin(), s.end());
+
+    ChemistryConfig chem;
+    chem.chemistry = chemistry::nitrate;
+    chem.sample_interval_ms = 1000;
+    chem.deployment_state = 0;
+    auto c = encode_chemistry_config(chem);
+    records_[cmd::read_chemistry_config].assign(c.begin(), c.end());
+
+    timer_thread_ = std::thread([this] { timer_loop(); });
+    install_feature_handlers(*this);
+}
+
+VirtualSensor::~VirtualSensor() {
+    {
+        std::lock_guard lock(timer_mutex_);
+        timer_stop_ = true;
+    }
+    timer_wake_.notify_all();
+    timer_thread_.join();
+    detach();
+}
+
+void VirtualSensor::attach() {
+    std::shared_ptr<link::VirtualPort> port;
+    {
+        std::lock_guard lock(mutex_);
+        if (port_) return;
+        port = link::make_virtual_port(path_.empty() ? options_.path : path_, options_.hardware_id,
+                                       [this](link::VirtualPort& p, const link::SensorReport& r) {
+                                           on_request(p, r);
+                                       });
+        path_ = port->path();
+        port_ = port;
+    }
+    if (!link::plug_virtual_device(port)) {
+        std::lock_guard lock(mutex_);
+        if (port_ == port) port_.reset();
+    }
+}
+
+void VirtualSensor::detach() {
+    std::shared_ptr<link::VirtualPort> port;
+    {
+        std::lock_guard lock(mutex_);
+        port.swap(port_);
+    }
+    link::unplug_virtual_device(port);
+}
+
+bool VirtualSensor::attached() const {
+    std::lock_guard lock(mutex_);
+    return port_ != nullptr;
+}
+
+std::string VirtualSensor::path() const {
+    std::lock_guard lock(mutex_);
+    return path_;
+}
+
+std::uint8_t VirtualSensor::mode() const {
+    std::lock_guard lock(mutex_);
+    return mode_;
+}
+
+void VirtualSensor::set_mode(std::uint8_t mode) {
+    std::lock_guard lock(mutex_);
+    mode_ = mode;
+}
+
+std::vector<std::uint8_t> VirtualSensor::record(std::uint16_t read_code) const {
+    std::lock_guard lock(mutex_);
+    auto it = records_.find(read_code);
+    if (it != records_.end()) return it->second;
+    const CommandInfo* info = find_command(read_code);
+    return std::vector<std::uint8_t>(info ? info->reply_bytes : 0, 0);
+}
+
+void VirtualSensor::set_record(std::uint16_t read_code, std::vector<std::uint8_t> bytes) {
+    std::lock_guard lock(mutex_);
+    records_[read_code] = std::move(bytes);
+}
+
+std::vector<std::uint8_t> VirtualSensor::parameter_record(std::uint32_t length) const {
+    std::lock_guard lock(mutex_);
+    auto it = parameter_records_.find(length);
+    if (it != parameter_records_.end()) return it->second;
+    return std::vector<std::uint8_t>(length, 0);
+}
+
+void VirtualSensor::set_parameter_record(std::vector<std::uint8_t> bytes) {
+    std::lock_guard lock(mutex_);
+    parameter_records_[static_cast<std::uint32_t>(bytes.size())] = std::move(bytes);
+}
+
+void VirtualSensor::set_legacy_identity(bool on) {
+    std::lock_guard lock(mutex_);
+    legacy_identity_ = on;
+}
+void VirtualSensor::set_legacy_nutrient_record(bool on) {
+    std::lock_guard lock(mutex_);
+    legacy_nutrient_ = on;
+}
+void VirtualSensor::set_legacy_optics(bool on) {
+    std::lock_guard lock(mutex_);
+    legacy_optics_ = on;
+}
+void VirtualSensor::drop_next_reply() {
+    std::lock_guard lock(mutex_);
+    drop_next_ = true;
+}
+void VirtualSensor::delay_next_reply(std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    delay_next_ = delay;
+}
+void VirtualSensor::wrong_sequence_next_reply() {
+    std::lock_guard lock(mutex_);
+    wrong_sequence_next_ = true;
+}
+void VirtualSensor::vanish_on_next_request() {
+    std::lock_guard lock(mutex_);
+    vanish_next_ = true;
+}
+void VirtualSensor::force_status(std::uint16_t code, std::uint8_t status) {
+    std::lock_guard lock(mutex_);
+    forced_status_[code] = status;
+}
+void VirtualSensor::clear_forced_status(std::uint16_t code) {
+    std::lock_guard lock(mutex_);
+    forced_status_.erase(code);
+}
+void VirtualSensor::set_reply_latency(std::chrono::milliseconds latency) {
+    std::lock_guard lock(mutex_);
+    latency_ = latency;
+}
+
+std::vector<link::SensorReport> VirtualSensor::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+void VirtualSensor::clear_requests() {
+    std::lock_guard lock(mutex_);
+    requests_.clear();
+}
+
+void VirtualSensor::set_handler(std::uint16_t code, Handler handler) {
+    std::lock_guard lock(mutex_);
+    handlers_[code] = std::move(handler);
+}
+
+void VirtualSensor::schedule(std::chrono::milliseconds delay, std::function<void()> action) {
+    {
+        std::lock_guard lock(timer_mutex_);
+        timers_.push_back({std::chrono::steady_clock::now() + delay, timer_order_++, std::move(action)});
+    }
+    timer_wake_.notify_all();
+}
+
+void VirtualSensor::timer_loop() {
+    std::unique_lock lock(timer_mutex_);
+    while (!timer_stop_) {
+        if (timers_.empty()) {
+            timer_wake_.wait(lock);
+            continue;
+        }
+        auto next = std::min_element(timers_.begin(), timers_.end(), [](const Timed& a, const Timed& b) {
+            return a.due != b.due ? a.due < b.due : a.order < b.order;
+        });
+        if (next->due > std::chrono::steady_clock::now()) {
+            timer_wake_.wait_until(lock, next->due);
+            continue;
+        }
+        auto action = std::move(next->action);
+        timers_.erase(next);
+        lock.unlock();
+        action();
+        lock.lock();
+    }
+}
+
+void VirtualSensor::start_firmware_later() {
+    // The bootloader answers first, then leaves the bus; the firmware arrives a moment later.
+    schedule(std::chrono::milliseconds(20), [this] {
+        detach();
+        set_mode(2);
+        schedule(std::chrono::milliseconds(60), [this] { attach(); });
+    });
+}
+
+void VirtualSensor::on_request(link::VirtualPort& port, const link::SensorReport& request) {
+    bool drop, wrong, vanish;
+    std::chrono::milliseconds delay;
+    std::optional<std::uint8_t> forced;
+    {
+        std::lock_guard lock(mutex_);
+        if (requests_.size() >= request_log_limit) requests_.erase(requests_.begin());
+        requests_.push_back(request);
+        vanish = std::exchange(vanish_next_, false);
+        drop = std::exchange(drop_next_, false);
+        wrong = std::exchange(wrong_sequence_next_, false);
+        delay = std::exchange(delay_next_, std::chrono::milliseconds(0));
+        if (delay.count() == 0) delay = latency_;
+        auto it = forced_status_.find(request.command());
+        if (it != forced_status_.end()) forced = it->second;
+    }
+    if (vanish) {
+        schedule(std::chrono::milliseconds(0), [this] { detach(); });
+        return;
+    }
+
+    Reply r = forced ? status_only(*forced) : answer(request);
+    link::SensorReport reply;
+    reply.bytes[link::report_id_offset] = request.report_id();
+    reply.set_command(request.command());
+    reply.bytes[link::sequence_offset] =
+        static_cast<std::uint8_t>(request.sequence() + (wrong ? 128 : 0));
+    reply.set_status(r.status);
+    const std::size_t n = std::min(r.payload.size(), link::payload_capacity);
+    reply.set_length(static_cast<std::uint8_t>(n));
+    if (n) std::memcpy(reply.payload(), r.payload.data(), n);
+    if (drop) return;
+    if (delay.count() > 0) {
+        std::weak_ptr<link::VirtualPort> weak = port.shared_from_this();
+        schedule(delay, [weak, reply] {
+            if (auto p = weak.lock()) p->deliver(reply);
+        });
+        return;
+    }
+    port.deliver(reply);
+}
+
+Reply VirtualSensor::answer(const link::SensorReport& request) {
+    Handler handler;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = handlers_.find(request.command());
+        if (it != handlers_.end()) handler = it->second;
+    }
+    if (handler) return handler(*this, request);
+    return builtin_answer(request);
+}
+
+Reply VirtualSensor::builtin_answer(const link::SensorReport& request) {
+    const std::uint16_t code = request.command();
+    const std::uint8_t* in = request.payload();
+    std::lock_guard lock(mutex_);
+    auto stored = [this](std::uint16_t read_code) {
+        auto it = records_.find(read_code);
+        if (it != records_.end()) return Reply{status::ok, it->second};
+        const CommandInfo* info = find_command(read_code);
+        return Reply{status::ok, std::vector<std::uint8_t>(info ? info->reply_bytes : 0, 0)};
+    };
+
+    switch (code) {
+        case cmd::read_device_info_old: {
+            auto& id = records_[cmd::read_identity];
+            OldDeviceInfo info;
+            info.identity_valid = 1;
+            info.mode = mode_;
+            std::memcpy(info.name.data(), id.data() + 2, info.name.size());
+            info.device_type_number = old_type_number(options_.device_type);
+            info.serial_number = common::get_u16le(id.data() + 24);
+            info.bootloader_version = options_.bootloader_version;
+            auto b = encode_old_device_info(info);
+            return Reply{status::ok, {b.begin(), b.end()}};
+        }
+        case cmd::write_identity_old: {
+            auto& id = records_[cmd::read_identity];
+            std::memcpy(id.data(), in, old_identity_size);
+            id[0] = 2;
+            return status_only(status::ok);
+        }
+        case cmd::start_firmware:
+            if (mode_ == 1) start_firmware_later();
+            return status_only(status::ok);
+        case cmd::read_identity:
+            if (legacy_identity_) return status_only(status::command_unknown);
+            return stored(cmd::read_identity);
+        case cmd::write_identity:
+            if (legacy_identity_) return status_only(status::command_unknown);
+            records_[cmd::read_identity].assign(in, in + device_identity_size);
+            return status_only(status::ok);
+        case cmd::read_kind: {
+            if (legacy_identity_) return status_only(status::command_unknown);
+            DeviceKind kind{0, mode_, options_.device_type, options_.bootloader_version};
+            auto b = encode_device_kind(kind);
+            return Reply{status::ok, {b.begin(), b.end()}};
+        }
+        case cmd::read_processing_parameters: {
+            const std::uint32_t count = get_u32le(in);
+            if (count > link::payload_capacity || (legacy_nutrient_ && count != 23))
+                return status_only(status::wrong_record_length);
+            auto it = parameter_records_.find(count);
+            if (it != parameter_records_.end()) return Reply{status::ok, it->second};
+            return Reply{status::ok, std::vector<std::uint8_t>(count, 0)};
+        }
+        case cmd::write_processing_parameters: {
+            const std::uint32_t count = get_u32le(in);
+            if (count > link::payload_capacity - 4 || (legacy_nutrient_ && count != 23))
+                return status_only(status::wrong_record_length);
+            parameter_records_[count].assign(in + 4, in + 4 + count);
+            return status_only(status::ok);
+        }
+        case cmd::start_optics_test:
+            if (legacy_optics_) return status_only(status::optics_unknown);
+            return status_only(status::ok);
+        default: break;
+    }
+    if (auto read_code = read_code_of_write(code)) {
+        const CommandInfo* info = find_command(code);
+        const std::size_t n = info ? info->request_bytes : 0;
+        records_[*read_code].assign(in, in + n);
+        return status_only(status::ok);
+    }
+    const CommandInfo* info = find_command(code);
+    if (!info) return status_only(status::command_unknown);
+    if (info->reply_bytes) return stored(code);
+    return status_only(status::ok);
+}
+
+}  // namespace quelmar::virtual_sensor

@@ -1,0 +1,153 @@
+#pragma once
+// The stand-in sensor: it speaks the real report protocol through the virtual bus, so the
+// program and the tests exercise the same link code a USB sensor would. It keeps every record
+// as the sensor would (a read returns what the matching write stored, with factory defaults
+// before that), answers every command of the catalogue, switches from bootloader to firmware,
+// can act as older firmware, and takes fault injection.
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/sensor_report.h"
+#include "link/virtual_bus.h"
+
+namespace quelmar::virtual_sensor {
+
+struct VirtualSensorOptions {
+    std::string path;  // empty: the bus picks "virtual:N"
+    std::string hardware_id = "VIRTUAL\\VID_04D8&PID_E968";
+    std::string name = "Virtual Sensor";
+    std::uint16_t serial_number = 1001;
+    std::uint16_t board_serial_number = 7;
+    std::uint8_t mode = 2;  // 1 bootloader, 2 firmware
+    std::uint16_t device_type = 7323;
+    std::uint8_t bootloader_version = 3;
+    std::string software_version = "1.3.3";
+    std::int32_t supply_mv = 12100;
+    std::int32_t temperature_mdegc = 21500;
+    std::int32_t hardware_variant = 6;
+};
+
+struct Reply {
+    std::uint8_t status = 0;
+    std::vector<std::uint8_t> payload;
+};
+
+class VirtualSensor {
+public:
+    explicit VirtualSensor(VirtualSensorOptions options = {});
+    ~VirtualSensor();
+    VirtualSensor(const VirtualSensor&) = delete;
+    VirtualSensor& operator=(const VirtualSensor&) = delete;
+
+    // Plugging in and out raise arrival and removal like a USB cable.
+    void attach();
+    void detach();
+    bool attached() const;
+    std::string path() const;
+
+    std::uint8_t mode() const;  // 1 bootloader, 2 firmware
+    void set_mode(std::uint8_t mode);
+
+    // The record a read command answers with; a write command replaces it.
+    std::vector<std::uint8_t> record(std::uint16_t read_code) const;
+    void set_record(std::uint16_t read_code, std::vector<std::uint8_t> bytes);
+    // Processing-parameter records are kept by their length.
+    std::vector<std::uint8_t> parameter_record(std::uint32_t length) const;
+    void set_parameter_record(std::vector<std::uint8_t> bytes);
+
+    // Acting as older firmware.
+    void set_legacy_identity(bool on);        // 9 for 260/261/262; answers 256/257
+    void set_legacy_nutrient_record(bool on); // 4 for a 402/403 record other than 23 bytes
+    void set_legacy_optics(bool on);          // 8 for 626
+
+    // Fault injection; each "next" fault applies to the next request only.
+    void drop_next_reply();
+    void delay_next_reply(std::chrono::milliseconds delay);  // delivered late all the same
+    void wrong_sequence_next_reply();
+    void vanish_on_next_request();  // no reply, and the sensor leaves the bus
+    void force_status(std::uint16_t code, std::uint8_t status);  // until cleared
+    void clear_forced_status(std::uint16_t code);
+    // Delay every reply by this much (0: answer at once).
+    void set_reply_latency(std::chrono::milliseconds latency);
+
+    // Every request received, oldest first (the latest 4096).
+    std::vector<link::SensorReport> requests() const;
+    void clear_requests();
+
+    // The commands a feature adds: the handler runs on the host's writing thread without the
+    // sensor's lock, and its reply is subject to the faults above.
+    using Handler = std::function<Reply(VirtualSensor&, const link::SensorReport& request)>;
+    void set_handler(std::uint16_t code, Handler handler);
+
+    // Runs `action` on the sensor's own timer thread after `delay`.
+    void schedule(std::chrono::milliseconds delay, std::function<void()> action);
+
+    const VirtualSensorOptions& options() const { return options_; }
+
+    // Per-feature state that handlers keep on the sensor (created on first use).
+    template <class T>
+    std::shared_ptr<T> feature_state(const std::string& key);
+
+private:
+    void on_request(link::VirtualPort& port, const link::SensorReport& request);
+    Reply answer(const link::SensorReport& request);
+    Reply builtin_answer(const link::SensorReport& request);
+    void timer_loop();
+    void start_firmware_later();
+
+    const VirtualSensorOptions options_;
+    mutable std::mutex mutex_;
+    std::shared_ptr<link::VirtualPort> port_;
+    std::string path_;
+    std::uint8_t mode_;
+    std::map<std::uint16_t, std::vector<std::uint8_t>> records_;
+    std::map<std::uint32_t, std::vector<std::uint8_t>> parameter_records_;
+    std::map<std::uint16_t, Handler> handlers_;
+    std::map<std::uint16_t, std::uint8_t> forced_status_;
+    std::map<std::string, std::shared_ptr<void>> feature_states_;
+    bool legacy_identity_ = false;
+    bool legacy_nutrient_ = false;
+    bool legacy_optics_ = false;
+    bool drop_next_ = false;
+    bool wrong_sequence_next_ = false;
+    bool vanish_next_ = false;
+    std::chrono::milliseconds delay_next_{0};
+    std::chrono::milliseconds latency_{0};
+    std::vector<link::SensorReport> requests_;
+
+    struct Timed {
+        std::chrono::steady_clock::time_point due;
+        std::uint64_t order;
+        std::function<void()> action;
+    };
+    std::mutex timer_mutex_;
+    std::condition_variable timer_wake_;
+    std::vector<Timed> timers_;
+    std::uint64_t timer_order_ = 0;
+    bool timer_stop_ = false;
+    std::thread timer_thread_;
+};
+
+template <class T>
+std::shared_ptr<T> VirtualSensor::feature_state(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    auto& slot = feature_states_[key];
+    if (!slot) slot = std::make_shared<T>();
+    return std::static_pointer_cast<T>(slot);
+}
+
+// Installs the commands of every feature; called by the constructor. Each feature adds its
+// own install function here.
+void install_feature_handlers(VirtualSensor& sensor);
+
+}  // namespace quelmar::virtual_sensor
