@@ -44,10 +44,4 @@ std::string channel_label(protocol::ChemistryType type, std::size_t channel) {
     return common::format_text("Channel %zu", channel);
 }
 
-Rgb channel_colour(std::size_t channel) {
-    static const Rgb colours[8] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},     {255, 255, 0},
-                                   {0, 255, 255}, {255, 0, 255}, {255, 255, 255}, {0, 0, 0}};
-    return channel < 8 ? colours[channel] : Rgb{0, 0, 0};
-}
-
 }  // namespace quelmar::live

@@ -28,10 +28,4 @@ std::array<bool, 8> default_channels(protocol::ChemistryType type, bool read_ok)
 // The label of channel 0..7 on a sensor of this chemistry.
 std::string channel_label(protocol::ChemistryType type, std::size_t channel);
 
-struct Rgb {
-    std::uint8_t r, g, b;
-};
-// The trace and swatch colour of channel 0..7.
-Rgb channel_colour(std::size_t channel);
-
 }  // namespace quelmar::live
