@@ -7,8 +7,12 @@
 
 namespace quelmar::link {
 
-VirtualPort::VirtualPort(std::string path, std::string hardware_id, RequestHandler handler)
-    : path_(std::move(path)), hardware_id_(std::move(hardware_id)), handler_(std::move(handler)) {}
+VirtualPort::VirtualPort(std::string path, std::string hardware_id, RequestHandler handler,
+                         std::uint8_t report_id)
+    : path_(std::move(path)),
+      hardware_id_(std::move(hardware_id)),
+      handler_(std::move(handler)),
+      report_id_(report_id) {}
 
 void VirtualPort::deliver(const SensorReport& reply) {
     std::lock_guard lock(mutex_);
@@ -103,13 +107,14 @@ bool is_virtual_path(const std::string& path) {
 
 std::shared_ptr<VirtualPort> make_virtual_port(const std::string& path,
                                                const std::string& hardware_id,
-                                               VirtualPort::RequestHandler handler) {
+                                               VirtualPort::RequestHandler handler,
+                                               std::uint8_t report_id) {
     std::string chosen = path;
     if (chosen.empty()) {
         std::lock_guard lock(bus_mutex);
         chosen = virtual_prefix + std::to_string(next_port_number++);
     }
-    return std::make_shared<VirtualPort>(chosen, hardware_id, std::move(handler));
+    return std::make_shared<VirtualPort>(chosen, hardware_id, std::move(handler), report_id);
 }
 
 bool plug_virtual_device(const std::shared_ptr<VirtualPort>& port) {
@@ -162,7 +167,7 @@ bool open_virtual_backend(const std::string& path, DeviceBackend& backend) {
     backend.cancel = [port] { port->cancel(); };
     backend.flush = [port] { port->flush(); };
     backend.close = [port] { port->close(); };
-    backend.report_id = 0;  // a virtual sensor declares no numbered reports
+    backend.report_id = port->report_id();
     return true;
 }
 

@@ -25,9 +25,11 @@ public:
     // Called on the host's writing thread with the port the request came through.
     using RequestHandler = std::function<void(VirtualPort& port, const SensorReport& request)>;
 
-    VirtualPort(std::string path, std::string hardware_id, RequestHandler handler);
+    VirtualPort(std::string path, std::string hardware_id, RequestHandler handler,
+                std::uint8_t report_id = 0);
 
     const std::string& path() const { return path_; }
+    std::uint8_t report_id() const { return report_id_; }  // what its descriptor declares
     const std::string& hardware_id() const { return hardware_id_; }
 
     // Device side.
@@ -49,6 +51,7 @@ private:
     const std::string path_;
     const std::string hardware_id_;
     const RequestHandler handler_;
+    const std::uint8_t report_id_;
     mutable std::mutex mutex_;
     std::condition_variable input_ready_;
     std::condition_variable idle_;
@@ -67,7 +70,8 @@ struct InterfaceInfo {
 // A port not yet plugged in; `path` empty picks the next free "virtual:N".
 std::shared_ptr<VirtualPort> make_virtual_port(const std::string& path,
                                                const std::string& hardware_id,
-                                               VirtualPort::RequestHandler handler);
+                                               VirtualPort::RequestHandler handler,
+                                               std::uint8_t report_id = 0);
 // Plugs the port into the bus and raises an arrival. False if its path is in use or the
 // port was unplugged before (a device that comes back gets a new port).
 bool plug_virtual_device(const std::shared_ptr<VirtualPort>& port);

@@ -99,7 +99,8 @@ void VirtualSensor::attach() {
         port = link::make_virtual_port(path_.empty() ? options_.path : path_, options_.hardware_id,
                                        [this](link::VirtualPort& p, const link::SensorReport& r) {
                                            on_request(p, r);
-                                       });
+                                       },
+                                       options_.report_id);
         path_ = port->path();
         port_ = port;
     }

@@ -35,6 +35,7 @@ struct VirtualSensorOptions {
     std::int32_t supply_mv = 12100;
     std::int32_t temperature_mdegc = 21500;
     std::int32_t hardware_variant = 6;
+    std::uint8_t report_id = 0;  // 1: the device declares numbered reports
 };
 
 struct Reply {
