@@ -5,6 +5,21 @@
 namespace quelmar::link {
 
 namespace {
+// A reply from a fast device (or the virtual sensor) comes back within microseconds; waiting
+// for it by spinning this long before sleeping saves two thread wake-ups per exchange.
+constexpr auto spin_before_sleep = std::chrono::microseconds(40);
+
+template <class Ready>
+void spin_until(const Ready& ready, std::chrono::microseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (unsigned i = 0; !ready(); ++i) {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+        if ((i & 63) == 63 && std::chrono::steady_clock::now() >= deadline) return;
+    }
+}
+
 // The worker reads in short slices so that an abandoned request or a close is noticed within
 // this bound even on a backend whose blocking read cannot be interrupted.
 constexpr int read_slice_ms = 20;
@@ -54,6 +69,7 @@ void sensor_link_close(SensorLink& link) {
         link.open_.store(false);
         link.stop_ = true;
         link.pending_.reset();
+        link.request_ready_.store(false);
         link.awaiting_sequence_ = -1;
         if (link.backend_open_ && link.backend_.cancel) link.backend_.cancel();
         worker = std::move(link.worker_);
@@ -87,8 +103,14 @@ LinkResult sensor_exchange(SensorLink& link, SensorReport& report) {
     link.reply_state_ = SensorLink::ReplyState::none;
     link.awaiting_sequence_ = sequence;
     link.pending_ = copy;
+    link.request_ready_.store(true, std::memory_order_release);
+    link.reply_ready_.store(false, std::memory_order_relaxed);
     link.request_signal_.notify_one();
 
+    lock.unlock();
+    spin_until([&link] { return link.reply_ready_.load(std::memory_order_acquire); },
+               spin_before_sleep);
+    lock.lock();
     link.reply_signal_.wait_for(lock, timeout, [&link] {
         return link.reply_state_ != SensorLink::ReplyState::none || link.stop_;
     });
@@ -103,6 +125,7 @@ LinkResult sensor_exchange(SensorLink& link, SensorReport& report) {
         // Abandon the request: the worker stops reading for it, anything that arrives for it
         // later is recognised as stale, and the input queue is emptied before the next request.
         link.pending_.reset();
+        link.request_ready_.store(false, std::memory_order_relaxed);
         link.abandoned_.set(sequence);
         link.flush_requested_ = true;
         if (link.backend_open_ && link.backend_.cancel) link.backend_.cancel();
@@ -111,12 +134,20 @@ LinkResult sensor_exchange(SensorLink& link, SensorReport& report) {
     link.awaiting_sequence_ = -1;
     link.reply_state_ = SensorLink::ReplyState::none;
     link.pending_.reset();
+    link.request_ready_.store(false, std::memory_order_relaxed);
+    link.reply_ready_.store(false, std::memory_order_relaxed);
     return result;
 }
 
 void SensorLink::worker_loop() {
     std::unique_lock lock(state_mutex_);
     while (!stop_) {
+        if (!pending_) {
+            lock.unlock();
+            spin_until([this] { return request_ready_.load(std::memory_order_acquire); },
+                       spin_before_sleep);
+            lock.lock();
+        }
         request_signal_.wait(lock, [this] { return stop_ || pending_.has_value() || flush_requested_; });
         if (stop_) break;
         if (flush_requested_) {
@@ -137,7 +168,10 @@ void SensorLink::serve(const SensorReport& request) {
     const std::uint8_t sequence = request.bytes[sequence_offset];
     const bool written = backend_.write_report(request.bytes.data());
     std::unique_lock lock(state_mutex_);
-    if (pending_ && pending_->bytes[sequence_offset] == sequence) pending_.reset();
+    if (pending_ && pending_->bytes[sequence_offset] == sequence) {
+        pending_.reset();
+        request_ready_.store(false, std::memory_order_relaxed);
+    }
     if (!written) return;  // the exchange times out
 
     SensorReport input;
@@ -152,11 +186,13 @@ void SensorLink::serve(const SensorReport& request) {
         if (got == sequence) {
             reply_ = input;
             reply_state_ = ReplyState::matched;
+            reply_ready_.store(true, std::memory_order_release);
             reply_signal_.notify_one();
             break;
         }
         if (abandoned_.test(got)) continue;  // a late reply to an abandoned request
         reply_state_ = ReplyState::mismatched;
+        reply_ready_.store(true, std::memory_order_release);
         reply_signal_.notify_one();
         break;
     }

@@ -46,6 +46,10 @@ private:
 
     std::timed_mutex exchange_lock_;  // held by one exchange from start to end
     std::atomic<bool> open_{false};
+    // Mirrors of "a request is pending" and "a reply has come" (always written under
+    // state_mutex_), read without the lock while a thread spins briefly before it sleeps.
+    std::atomic<bool> request_ready_{false};
+    std::atomic<bool> reply_ready_{false};
 
     mutable std::mutex state_mutex_;  // guards everything below
     std::condition_variable request_signal_;
