@@ -238,8 +238,9 @@ void VirtualSensor::timer_loop() {
         auto next = std::min_element(timers_.begin(), timers_.end(), [](const Timed& a, const Timed& b) {
             return a.due != b.due ? a.due < b.due : a.order < b.order;
         });
-        if (next->due > std::chrono::steady_clock::now()) {
-            timer_wake_.wait_until(lock, next->due);
+        const auto due = next->due;  // the vector may grow while the lock is released
+        if (due > std::chrono::steady_clock::now()) {
+            timer_wake_.wait_until(lock, due);
             continue;
         }
         auto action = std::move(next->action);
