@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <bitset>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -16,6 +17,37 @@
 #include "link/sensor_report.h"
 
 namespace quelmar::link {
+
+// The exchange lock: held by one exchange from start to end, taken with a time-out. Built on a
+// mutex and a condition variable rather than std::timed_mutex, whose timed wait the thread
+// sanitizer cannot follow.
+class ExchangeLock {
+public:
+    template <class Rep, class Period>
+    bool try_lock_for(std::chrono::duration<Rep, Period> timeout) {
+        std::unique_lock lock(mutex_);
+        if (!released_.wait_for(lock, timeout, [this] { return !held_; })) return false;
+        held_ = true;
+        return true;
+    }
+    void lock() {
+        std::unique_lock lock(mutex_);
+        released_.wait(lock, [this] { return !held_; });
+        held_ = true;
+    }
+    void unlock() {
+        {
+            std::lock_guard lock(mutex_);
+            held_ = false;
+        }
+        released_.notify_one();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool held_ = false;
+};
 
 enum class LinkResult : int {
     ok = 0,         // the caller's buffer holds the whole reply
@@ -44,7 +76,7 @@ private:
     void worker_loop();
     void serve(const SensorReport& request);
 
-    std::timed_mutex exchange_lock_;  // held by one exchange from start to end
+    ExchangeLock exchange_lock_;
     std::atomic<bool> open_{false};
     // Mirrors of "a request is pending" and "a reply has come" (always written under
     // state_mutex_), read without the lock while a thread spins briefly before it sleeps.
