@@ -1,0 +1,177 @@
+#include "processing/data_pass.h"
+
+#include "common/text.h"
+#include "processing/dic_engine.h"
+#include "processing/line_parser.h"
+#include "processing/nutrient_engine.h"
+#include "processing/ph_engine.h"
+#include "processing/ta_engine.h"
+
+namespace quelmar::processing {
+
+namespace {
+
+template <class Engine, class Accept, class OnReady>
+PassStats data_pass(RawSource& source, Engine& engine, DataForm form, Accept accept,
+                    OnReady on_ready, const PassControl& control) {
+    PassStats stats;
+    if (!source.rewind()) {
+        stats.status = PassStatus::read_error;
+        return stats;
+    }
+    const auto parse =
+        control.parser == LineParser::fast ? &parse_data_line : &parse_data_line_scanf;
+    const std::uint64_t total = source.size();
+    LineReader reader(source);
+    std::string_view line;
+    RawRecord record;
+    while (reader.next(line)) {
+        if ((++stats.lines & 0xFFF) == 0) {
+            if (control.cancel && control.cancel->load(std::memory_order_relaxed)) {
+                stats.status = PassStatus::cancelled;
+                stats.bytes = reader.bytes_read();
+                return stats;
+            }
+            if (control.progress && (stats.lines & 0xFFFF) == 0)
+                control.progress(reader.bytes_read(), total);
+        }
+        if (!is_data_line(line))
+            continue;
+        record = RawRecord{};
+        if (!accept(parse(line, form, record)))
+            continue;
+        ++stats.records;
+        if (engine.feed(record)) {
+            on_ready();
+            ++stats.results;
+        }
+    }
+    stats.bytes = reader.bytes_read();
+    if (reader.failed()) {
+        stats.status = PassStatus::read_error;
+        return stats;
+    }
+    if (engine.feed(end_of_file_record())) {
+        on_ready();
+        ++stats.results;
+    }
+    if (control.progress)
+        control.progress(stats.bytes, total);
+    return stats;
+}
+
+LogSink sink(ProcessingLog& log) {
+    return [&log](std::string line) { log.add(std::move(line)); };
+}
+
+bool nutrient_fields(int n) {
+    return n == 15 || n == 20;
+}
+
+}  // namespace
+
+PassStats run_nutrient_pass(RawSource& source, const NutrientSettings& s, ResultTable& table,
+                            ProcessingLog& log, const PassControl& control) {
+    if (table.columns().empty())
+        table.set_columns(nutrient_columns(s.chemistry));
+    NutrientEngine engine(s, sink(log));
+    return data_pass(
+        source, engine, DataForm::fields20, nutrient_fields,
+        [&] { table.add_row(nutrient_row(engine.result(), engine.absorbances())); }, control);
+}
+
+PassStats run_ph_pass(RawSource& source, const PhSettings& s, ResultTable& table,
+                      ProcessingLog& log, const PassControl& control) {
+    if (table.columns().empty())
+        table.set_columns(ph_columns());
+    PhEngine engine(s, sink(log));
+    return data_pass(
+        source, engine, DataForm::fields20, [](int n) { return n == 20; },
+        [&] { table.add_row(ph_row(engine.result())); }, control);
+}
+
+PassStats run_ta_pass(RawSource& source, const TaSettings& s, ResultTable& table,
+                      ProcessingLog& log, const PassControl& control) {
+    if (table.columns().empty())
+        table.set_columns(ta_columns());
+    TaEngine engine(s, sink(log));
+    return data_pass(
+        source, engine, DataForm::fields15, [](int n) { return n == 15; },
+        [&] { table.add_row(ta_row(engine.result())); }, control);
+}
+
+PassStats run_dic_pass(RawSource& source, const DicSettings& s, ResultTable& table,
+                       ProcessingLog& log, const PassControl& control) {
+    if (table.columns().empty())
+        table.set_columns(dic_columns());
+    DicEngine engine(s, sink(log));
+    return data_pass(
+        source, engine, DataForm::fields15, [](int n) { return n == 15; },
+        [&] { table.add_row(dic_row(engine.result())); }, control);
+}
+
+MultiFileOutcome run_multi_nutrient(const std::vector<std::string>& paths, ResultTable& table,
+                                    ProcessingLog& log, const PassControl& control) {
+    using common::format_text;
+    MultiFileOutcome out;
+    if (table.columns().empty())
+        table.set_columns(multi_nutrient_columns());
+    const bool several = paths.size() > 1;
+    for (const std::string& path : paths) {
+        if (control.cancel && control.cancel->load()) {
+            out.cancelled = true;
+            break;
+        }
+        RawFile file;
+        if (!file.open(path)) {
+            log.add(format_text("Can't open file %s\n", path.c_str()));
+            out.unopened.push_back(path);
+            if (!several)
+                break;
+            continue;
+        }
+        log.add(format_text(several ? "Reading file %s\n" : "Processing file %s\n", path.c_str()));
+        NutrientSettings settings;
+        const HeaderScan scan = scan_nutrient_header(file, settings, NutrientReader::multi_file);
+        // A single file that cannot be processed is reported as one of several would be,
+        // rather than passed over in silence.
+        if (scan.read_error) {
+            out.read_errors.push_back(path);
+            continue;
+        }
+        if (!scan.header_found) {
+            log.add("Failed to read sensor parameters from file header");
+            out.not_processed.push_back(path);
+            continue;
+        }
+        if (!is_nutrient_type(settings.chemistry)) {
+            log.add(format_text("Wrong chemistry type (%d): not a nutrient sensor",
+                                static_cast<int>(settings.chemistry)));
+            out.not_processed.push_back(path);
+            continue;
+        }
+        const std::string refused = check_nutrient_settings(settings);
+        if (!refused.empty()) {
+            log.add(refused);
+            out.not_processed.push_back(path);
+            continue;
+        }
+        NutrientEngine engine(settings, sink(log));
+        PassControl file_control = control;
+        const PassStats stats = data_pass(
+            file, engine, DataForm::fields20, nutrient_fields,
+            [&] { table.add_row(multi_nutrient_row(engine.result(), settings.sensor_name)); },
+            file_control);
+        if (stats.status == PassStatus::completed)
+            ++out.completed;
+        if (stats.status == PassStatus::read_error)
+            out.read_errors.push_back(path);
+        if (stats.status == PassStatus::cancelled) {
+            out.cancelled = true;
+            break;
+        }
+    }
+    return out;
+}
+
+}  // namespace quelmar::processing

@@ -1,0 +1,43 @@
+#pragma once
+// Processing raw output files without a window (quelmar-cli process): the same header scans,
+// checks, engines and result rows as the processing dialogs, with the dialogs' messages.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "processing/processing_log.h"
+#include "processing/result_table.h"
+
+namespace quelmar::processing {
+
+enum class Chemistry { nutrient, ph, ta, dic };
+std::optional<Chemistry> chemistry_from_name(const std::string& name);
+
+// Exit statuses of a processing run.
+constexpr int process_ok = 0;
+constexpr int process_usage = 2;
+constexpr int process_refused = 3;     // no header, wrong chemistry, unusable parameters
+constexpr int process_read_error = 4;  // rows produced before the error are kept
+
+struct ProcessRequest {
+    std::optional<Chemistry> chemistry;  // default: the header's
+    bool multi = false;
+    std::vector<std::string> files;
+    // Header keys with their values ("CHEMISTRY.SAMPLE_INTERVAL=100"), applied after the
+    // header as if written after it; with them a file without a header is processed from
+    // the scan defaults.
+    std::vector<std::string> settings;
+};
+
+struct ProcessOutcome {
+    int status = process_ok;
+    std::vector<std::string> messages;  // what the dialog would have shown
+    bool has_rows = false;              // whether the table is to be written
+    ResultTable table;
+    ProcessingLog log;
+};
+
+void run_process_request(const ProcessRequest& request, ProcessOutcome& outcome);
+
+}  // namespace quelmar::processing

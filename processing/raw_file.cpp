@@ -1,0 +1,131 @@
+#include "processing/raw_file.h"
+
+#include <sys/stat.h>
+#include <algorithm>
+#include <cstring>
+
+namespace quelmar::processing {
+
+RawFile::~RawFile() {
+    close();
+}
+
+bool RawFile::open(const std::string& path) {
+    close();
+    file_ = std::fopen(path.c_str(), "rb");
+    if (!file_)
+        return false;
+    path_ = path;
+    struct stat st {};
+    size_ = (fstat(fileno(file_), &st) == 0 && S_ISREG(st.st_mode))
+                ? static_cast<std::uint64_t>(st.st_size)
+                : 0;
+    return true;
+}
+
+void RawFile::close() {
+    if (file_)
+        std::fclose(file_);
+    file_ = nullptr;
+}
+
+std::ptrdiff_t RawFile::read(char* buffer, std::size_t size) {
+    if (!file_)
+        return -1;
+    std::size_t n = std::fread(buffer, 1, size, file_);
+    if (n == 0 && std::ferror(file_))
+        return -1;
+    return static_cast<std::ptrdiff_t>(n);
+}
+
+bool RawFile::rewind() {
+    if (!file_)
+        return false;
+    std::clearerr(file_);
+    return std::fseek(file_, 0, SEEK_SET) == 0;
+}
+
+std::ptrdiff_t MemorySource::read(char* buffer, std::size_t size) {
+    if (position_ >= fail_after_)
+        return -1;
+    std::size_t limit = std::min(data_.size(), fail_after_);
+    std::size_t n = std::min(size, limit - std::min(limit, position_));
+    std::memcpy(buffer, data_.data() + position_, n);
+    position_ += n;
+    return static_cast<std::ptrdiff_t>(n);
+}
+
+LineReader::LineReader(RawSource& source, std::size_t chunk_size)
+    : source_(source), buffer_(std::max<std::size_t>(chunk_size, 64) + max_line_length) {}
+
+bool LineReader::fill() {
+    if (eof_ || failed_)
+        return false;
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ == buffer_.size())
+        return false;
+    std::ptrdiff_t n = source_.read(buffer_.data() + end_, buffer_.size() - end_);
+    if (n < 0) {
+        failed_ = true;
+        return false;
+    }
+    if (n == 0) {
+        eof_ = true;
+        return false;
+    }
+    end_ += static_cast<std::size_t>(n);
+    return true;
+}
+
+bool LineReader::next(std::string_view& line) {
+    for (;;) {
+        const char* start = buffer_.data() + begin_;
+        const void* nl = std::memchr(start, '\n', end_ - begin_);
+        if (nl) {
+            const char* stop = static_cast<const char*>(nl);
+            std::size_t length = static_cast<std::size_t>(stop - start);
+            consumed_ += length + 1;
+            begin_ += length + 1;
+            if (skipping_) {
+                skipping_ = false;
+                continue;
+            }
+            if (length > 0 && start[length - 1] == '\r')
+                --length;
+            line = std::string_view(start, length);
+            return true;
+        }
+        if (!skipping_ && end_ - begin_ >= max_line_length) {
+            // Too long to be a line of this file: drop what we have and skip to its end.
+            consumed_ += end_ - begin_;
+            begin_ = end_;
+            skipping_ = true;
+        } else if (skipping_) {
+            consumed_ += end_ - begin_;
+            begin_ = end_;
+        }
+        if (fill())
+            continue;
+        if (failed_ || begin_ == end_)
+            return false;
+        // The last line has no line feed.
+        start = buffer_.data() + begin_;
+        std::size_t length = end_ - begin_;
+        consumed_ += length;
+        begin_ = end_;
+        if (skipping_) {
+            skipping_ = false;
+            return false;
+        }
+        if (start[length - 1] == '\r')
+            --length;
+        line = std::string_view(start, length);
+        return true;
+    }
+}
+
+}  // namespace quelmar::processing

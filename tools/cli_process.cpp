@@ -1,0 +1,113 @@
+// quelmar-cli process: a raw output file (or several nutrient files) to the processed results
+// CSV the processing dialogs save, on standard output or into a file.
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "common/csv_writer.h"
+#include "processing/process_command.h"
+#include "processing/result_table.h"
+#include "tools/cli.h"
+
+namespace quelmar::tools {
+
+namespace {
+
+constexpr const char* usage =
+    "quelmar-cli process [--chemistry nutrient|ph|ta|dic] [-o OUT.csv] [--log LOG] "
+    "[--set KEY=VALUE ...] FILE\n"
+    "quelmar-cli process --multi [-o OUT.csv] [--log LOG] FILE...";
+
+int usage_error(const char* what, const char* arg) {
+    std::fprintf(stderr, "quelmar-cli process: %s%s%s\nusage:\n%s\n", what, arg ? " " : "",
+                 arg ? arg : "", usage);
+    return exit_usage;
+}
+
+bool write_log(const std::string& path, const processing::ProcessingLog& log) {
+    common::CsvWriter writer;
+    bool ok = writer.open(path);
+    for (const auto& line : log.all())
+        ok = ok && writer.write_line(line);
+    ok = ok && writer.commit();
+    if (!ok)
+        std::fprintf(stderr, "Failed to write the processing log: %s\n", writer.error().c_str());
+    return ok;
+}
+
+int run_process(int argc, char** argv) {
+    processing::ProcessRequest request;
+    std::string output, log_path;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (std::strcmp(a, "--multi") == 0) {
+            request.multi = true;
+        } else if (std::strcmp(a, "--chemistry") == 0) {
+            const char* v = value();
+            if (!v)
+                return usage_error("--chemistry needs a value", nullptr);
+            request.chemistry = processing::chemistry_from_name(v);
+            if (!request.chemistry)
+                return usage_error("unknown chemistry", v);
+        } else if (std::strcmp(a, "-o") == 0) {
+            const char* v = value();
+            if (!v)
+                return usage_error("-o needs a file name", nullptr);
+            output = v;
+        } else if (std::strcmp(a, "--log") == 0) {
+            const char* v = value();
+            if (!v)
+                return usage_error("--log needs a file name", nullptr);
+            log_path = v;
+        } else if (std::strcmp(a, "--set") == 0) {
+            const char* v = value();
+            if (!v || !std::strchr(v, '='))
+                return usage_error("--set needs KEY=VALUE", nullptr);
+            request.settings.push_back(v);
+        } else if (std::strcmp(a, "--help") == 0) {
+            std::printf("usage:\n%s\n", usage);
+            return exit_ok;
+        } else if (a[0] == '-' && a[1] != '\0') {
+            return usage_error("unknown option", a);
+        } else {
+            request.files.push_back(a);
+        }
+    }
+    if (request.files.empty())
+        return usage_error("no raw output file given", nullptr);
+
+    processing::ProcessOutcome outcome;
+    processing::run_process_request(request, outcome);
+    for (const auto& m : outcome.messages)
+        std::fprintf(stderr, "%s\n", m.c_str());
+    if (outcome.status == processing::process_usage) {
+        std::fprintf(stderr, "usage:\n%s\n", usage);
+        return outcome.status;
+    }
+    int status = outcome.status;
+    if (!log_path.empty() && !write_log(log_path, outcome.log))
+        status = exit_failure;
+    if (!outcome.has_rows)
+        return status;
+    if (output.empty()) {
+        if (!common::write_csv_stream(stdout, outcome.table.titles(), outcome.table.rows())) {
+            std::fprintf(stderr, "Failed to write the processed results to standard output\n");
+            return exit_failure;
+        }
+    } else {
+        const auto saved = processing::save_results(outcome.table, output);
+        if (!saved.ok) {
+            std::fprintf(stderr, "%s\n", saved.message.c_str());
+            return exit_failure;
+        }
+    }
+    return status;
+}
+
+const CliRegistrar registrar({"process", usage, run_process});
+
+}  // namespace
+
+}  // namespace quelmar::tools
