@@ -90,7 +90,7 @@ bool LineReader::next(std::string_view& line) {
             std::size_t length = static_cast<std::size_t>(stop - start);
             consumed_ += length + 1;
             begin_ += length + 1;
-            if (skipping_) {
+            if (skipping_ || length > max_line_length) {
                 skipping_ = false;
                 continue;
             }

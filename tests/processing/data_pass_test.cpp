@@ -1,0 +1,215 @@
+// Data passes over whole files: accepted line forms, the end-of-file record, read errors,
+// cancel, the results cap and saving.
+
+#include "processing/data_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "common/text.h"
+#include "processing/example_files.h"
+#include "processing/nutrient_engine.h"
+#include "test_records.h"
+
+namespace quelmar::processing {
+namespace {
+
+namespace fs = std::filesystem;
+using test::all_channels;
+using test::data_line;
+
+std::string nutrient_header() {
+    return "%QUELMAR.HEADER_START\n%QUELMAR.CHEMISTRY.TYPE=1\n"
+           "%QUELMAR.CHEMISTRY.SAMPLE_INTAKE_STATE=1\n"
+           "%QUELMAR.CHEMISTRY.BLANK_MEASUREMENT_STATE=2\n"
+           "%QUELMAR.CHEMISTRY.STANDARD1_MEASUREMENT_STATE=3\n"
+           "%QUELMAR.CHEMISTRY.SAMPLE_MEASUREMENT_STATE=5\n"
+           "%QUELMAR.CHEMISTRY.STANDARD1_CONCENTRATION=1\n"
+           "%QUELMAR.CHEMISTRY.PROCESSING_TRIGGER=3\n%QUELMAR.HEADER_END\n%Counter,State\n";
+}
+
+NutrientSettings scan(RawSource& f) {
+    NutrientSettings s;
+    scan_nutrient_header(f, s, NutrientReader::single_file);
+    return s;
+}
+
+TEST(DataPass, SixThousandResultsLeaveTheLast5001Rows) {
+    std::string text = nutrient_header();
+    for (unsigned i = 0; i < 6000; ++i) {
+        text += data_line(3 * i, 1, all_channels(1), 1000000 + i);
+        text += data_line(3 * i + 1, 2, all_channels(1), 1000000 + i);
+        text += data_line(3 * i + 2, 0, all_channels(1), 1000000 + i);
+    }
+    MemorySource f(text);
+    ResultTable table;
+    ProcessingLog log;
+    const PassStats stats = run_nutrient_pass(f, scan(f), table, log);
+    EXPECT_EQ(PassStatus::completed, stats.status);
+    EXPECT_EQ(6000u, stats.results);
+    ASSERT_EQ(max_result_rows, table.row_count());
+    // Platform time is the sensor time - 2: the first row kept is result 999.
+    EXPECT_EQ(common::sensor_time_text(1000000 + 999 - 2), table.row(0)[0]);
+    EXPECT_EQ(common::sensor_time_text(1000000 + 5999 - 2), table.row(5000)[0]);
+}
+
+TEST(DataPass, FifteenFieldLinesCountForNutrientsButNotForPh) {
+    std::string body = data_line(0, 1, all_channels(1), 5, false) +
+                       data_line(1, 2, all_channels(1), 6, false) +
+                       data_line(2, 0, all_channels(1), 7, false);
+    MemorySource f(nutrient_header() + body);
+    ResultTable table;
+    ProcessingLog log;
+    run_nutrient_pass(f, scan(f), table, log);
+    ASSERT_EQ(1u, table.row_count());
+    EXPECT_EQ("01/01/1970 00:00:00", table.row(0)[0]);  // no platform data: time 0
+    EXPECT_EQ("01/01/1970 00:00:05", table.row(0)[1]);
+
+    MemorySource p(
+        "%QUELMAR.HEADER_START\n%QUELMAR.CHEMISTRY.SAMPLE_INTAKE_STATE=1\n"
+        "%QUELMAR.CHEMISTRY.SAMPLE_MEASUREMENT_STATE=2\n" +
+        body);
+    PhSettings ph;
+    scan_ph_header(p, ph);
+    ProcessingLog ph_log;
+    const PassStats stats = run_ph_pass(p, ph, table, ph_log);
+    EXPECT_EQ(0u, stats.records);
+    EXPECT_EQ(0u, ph_log.size());
+}
+
+TEST(DataPass, TimesFrom2038OnShowAsPlainNumbers) {
+    MemorySource f(nutrient_header() + data_line(0, 1, all_channels(1), 2147483650u) +
+                   data_line(1, 2, all_channels(1), 2147483650u));
+    ResultTable table;
+    ProcessingLog log;
+    run_nutrient_pass(f, scan(f), table, log);
+    ASSERT_EQ(1u, table.row_count());
+    EXPECT_EQ("2147483648", table.row(0)[0]);
+    EXPECT_EQ("2147483650", table.row(0)[1]);
+}
+
+TEST(DataPass, ReadErrorKeepsEarlierRowsAndFeedsNoEndOfFileRecord) {
+    const std::string head = nutrient_header() + data_line(0, 1, all_channels(1), 10) +
+                             data_line(1, 2, all_channels(1), 11) +
+                             data_line(2, 1, all_channels(1), 12);
+    const std::string text = head + data_line(3, 2, all_channels(1), 13) + "3,2,1.0";
+    MemorySource f(text, text.size() - 3);
+    ResultTable table;
+    ProcessingLog log;
+    const NutrientSettings s = scan(f);
+    const PassStats stats = run_nutrient_pass(f, s, table, log);
+    EXPECT_EQ(PassStatus::read_error, stats.status);
+    EXPECT_EQ(1u, table.row_count());  // the blank left by the second intake, not the last one
+
+    MemorySource whole(text);
+    ResultTable all;
+    run_nutrient_pass(whole, s, all, log);
+    EXPECT_EQ(2u, all.row_count());
+}
+
+TEST(DataPass, CancelStopsThePass) {
+    ExampleOptions o;
+    o.cycles = 2000;
+    MemorySource f(nutrient_example(o));
+    std::atomic<bool> cancel{true};
+    PassControl control;
+    control.cancel = &cancel;
+    ResultTable table;
+    ProcessingLog log;
+    const PassStats stats = run_nutrient_pass(f, scan(f), table, log, control);
+    EXPECT_EQ(PassStatus::cancelled, stats.status);
+    EXPECT_LT(stats.lines, 10000u);
+}
+
+TEST(DataPass, FastAndScanfReadingGiveTheSameResults) {
+    ExampleOptions o;
+    o.cycles = 5;
+    const std::string texts[] = {nutrient_example(o), ph_example(o), ta_example(o), dic_example(o)};
+    auto run = [&](LineParser parser) {
+        std::vector<std::vector<std::vector<std::string>>> out;
+        PassControl c;
+        c.parser = parser;
+        ProcessingLog log;
+        {
+            MemorySource f(texts[0]);
+            ResultTable t;
+            run_nutrient_pass(f, scan(f), t, log, c);
+            out.push_back(t.rows());
+        }
+        {
+            MemorySource f(texts[1]);
+            PhSettings s;
+            scan_ph_header(f, s);
+            ResultTable t;
+            run_ph_pass(f, s, t, log, c);
+            out.push_back(t.rows());
+        }
+        {
+            MemorySource f(texts[2]);
+            TaSettings s;
+            scan_ta_header(f, s);
+            ResultTable t;
+            run_ta_pass(f, s, t, log, c);
+            out.push_back(t.rows());
+        }
+        {
+            MemorySource f(texts[3]);
+            DicSettings s;
+            scan_dic_header(f, s);
+            ResultTable t;
+            run_dic_pass(f, s, t, log, c);
+            out.push_back(t.rows());
+        }
+        return out;
+    };
+    const auto fast = run(LineParser::fast);
+    EXPECT_EQ(fast, run(LineParser::scanf_reference));
+    EXPECT_EQ(5u, fast[0].size());
+    EXPECT_EQ(5u, fast[1].size());
+    EXPECT_EQ(5u, fast[2].size());
+    EXPECT_EQ(5u, fast[3].size());
+}
+
+std::string read_file(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+TEST(SaveResults, WritesTitlesAndRowsAndReportsFailureWithoutLosingTheOldFile) {
+    const fs::path dir = fs::path(testing::TempDir()) / "proc_save";
+    fs::create_directories(dir);
+    ResultTable table({{"A", 10}, {"B", 10}});
+    const std::string path = (dir / "out.csv").string();
+    SaveOutcome empty = save_results(table, path);
+    EXPECT_TRUE(empty.ok);
+    EXPECT_EQ("", empty.message);
+    EXPECT_EQ("A,B\n", read_file(path));
+
+    table.add_row({"1", "2"});
+    SaveOutcome saved = save_results(table, path);
+    EXPECT_TRUE(saved.ok);
+    EXPECT_EQ("Processed Output saved to " + path, saved.message);
+    EXPECT_EQ("A,B\n1,2\n", read_file(path));
+
+    const std::string missing = (dir / "no such folder" / "out.csv").string();
+    SaveOutcome refused = save_results(table, missing);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ("Unable to open " + missing + " for write", refused.message);
+
+    // The file cannot be put in place (a folder of that name): a failure, never "saved".
+    const fs::path folder = dir / "taken";
+    fs::create_directories(folder);
+    SaveOutcome blocked = save_results(table, folder.string());
+    EXPECT_FALSE(blocked.ok);
+    EXPECT_EQ(0u, blocked.message.rfind("Failed to save", 0));
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ("A,B\n1,2\n", read_file(path));
+}
+
+}  // namespace
+}  // namespace quelmar::processing
