@@ -307,6 +307,10 @@ void StateMachineEditorDialog::build_menus() {
     previous_action_->setShortcut(QKeySequence("Ctrl+P"));
     QAction* go_to = go->addAction("&Go to state...");
 
+    // The keys work wherever the focus is in the dialog, not only through the menu bar.
+    addActions({delete_action_, insert_after_action_, insert_before_action_, copy_action_,
+                cut_action_, paste_action_, next_action_, previous_action_});
+
     connect(load_file_action_, &QAction::triggered, this, [this] { load_from_file(); });
     connect(save_file_action_, &QAction::triggered, this, [this] { save_to_file(); });
     connect(new_action_, &QAction::triggered, this, [this] { new_pressed(); });
