@@ -200,6 +200,8 @@ void run_process_request(const ProcessRequest& request, ProcessOutcome& out) {
         }
         const MultiFileOutcome m = run_multi_nutrient(request.files, out.table, out.log);
         out.has_rows = true;
+        for (const auto& path : m.unopened)
+            out.messages.push_back(common::format_text("Can't open file %s", path.c_str()));
         for (const auto& path : m.read_errors)
             out.messages.push_back(std::string(io_error_text) + ": " + path);
         for (const auto& path : m.not_processed)

@@ -223,6 +223,8 @@ TEST_F(ProcessCommand, MultiFileCannotOpenIsLogged) {
     run(r, out);
     EXPECT_EQ(process_read_error, out.status);
     EXPECT_EQ("Can't open file " + r.files[1], out.log.line(1));
+    ASSERT_EQ(2u, out.messages.size());
+    EXPECT_EQ("Can't open file " + r.files[0], out.messages[0]);
 }
 
 TEST(Examples, CommittedFilesAreWhatTheGeneratorWrites) {
