@@ -35,6 +35,12 @@ struct PlotLine {
     friend bool operator==(const PlotLine&, const PlotLine&) = default;
 };
 
+struct PlotPoint {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const PlotPoint&, const PlotPoint&) = default;
+};
+
 inline constexpr Rgb white{255, 255, 255};
 inline constexpr Rgb frame_grey{100, 100, 100};
 

@@ -4,17 +4,20 @@
 // How a view feeds it: the raw graph view's thread only asks for a redraw (every 100 ms unless
 // "Pause Display" is checked) by queueing a call onto the user-interface thread, e.g.
 //     QMetaObject::invokeMethod(view, [view] { view->redraw_graph(); }, Qt::QueuedConnection);
-// There the view builds a RawPlotInput: under the status monitor's lock it copies the running
-// mark, the newest control->plot_width() history entries (oldest first) and the platform
-// snapshot, releases the lock, adds its channel flags, the two overlay check boxes and the three
-// thermistor configurations, and calls control->redraw(std::move(input)). The control draws into
-// its off-screen image there and then; painting only copies that image.
+// There the view builds a RawPlotInput from copies, each taken under the monitor's locks:
+//     input.monitor_running = monitor.running();
+//     input.entries = monitor.history().newest(control->plot_width());
+//     input.platform = monitor.platform_snapshot();
+// adds the channel flags and the two overlay check boxes of raw_graph_settings() and the three
+// thermistor configurations it read, and calls control->redraw(std::move(input)). The control
+// draws into its off-screen image there and then; painting only copies that image.
 
 #include <QImage>
 #include <QWidget>
 #include <vector>
 
 #include "live/plot_scene.h"
+#include "live/raw_plot.h"
 #include "live/raw_plot_input.h"
 
 namespace quelmar::live {
@@ -30,7 +33,9 @@ class RawGraphControl : public QWidget {
 
     // The last drawing and its texts (counter and state labels, overlays, axis labels).
     const QImage& image() const { return image_; }
-    const std::vector<PlotText>& drawn_texts() const { return texts_; }
+    const std::vector<PlotText>& drawn_texts() const { return scene_.texts; }
+    // Where the plot sits at the current size.
+    const RawPlotGeometry& geometry() const { return scene_.geometry; }
 
   public slots:
     // Draws `input` and repaints. The control keeps the record, so that holding the left button
@@ -50,8 +55,8 @@ class RawGraphControl : public QWidget {
 
     RawPlotInput input_;
     QImage image_;
-    std::vector<PlotText> texts_;
-    int held_x_ = 0;  // pointer position while the left button is held; x 0 means not held
+    RawPlotScene scene_;  // kept so that the 10 Hz redraw reuses its buffers
+    int held_x_ = 0;      // pointer position while the left button is held; x 0 means not held
     int held_y_ = 0;
 };
 
