@@ -33,23 +33,6 @@ TEST(ProcessedPlotGeometry, SmallestPlots) {
     EXPECT_EQ(g.plot.width(), 401);
 }
 
-TEST(ProcessedPlotChemistry, PhBeforeAnyDataRunsFromZero) {
-    ProcessedPlot plot;
-    plot.set_chemistry(protocol::chemistry::ph);
-    EXPECT_EQ(plot.current_range().ymin, 0.0);
-    EXPECT_EQ(plot.current_range().ymax, 8.5);
-
-    ProcessedPlotScene scene;
-    plot.layout(size, size, scene);
-    auto texts = texts_of(scene);
-    EXPECT_TRUE(has(texts, "pH"));
-    EXPECT_TRUE(has(texts, "0.00"));
-    EXPECT_TRUE(has(texts, "0.90"));
-    EXPECT_TRUE(has(texts, "8.10"));
-    EXPECT_FALSE(has(texts, "9.00"));
-    EXPECT_TRUE(has(texts, "time"));
-}
-
 TEST(ProcessedPlotChemistry, DefaultRangeWidenedToTheDataOnly) {
     ProcessedPlot plot;
     plot.add_point(1000, 7.9);
@@ -210,21 +193,6 @@ TEST_F(ProcessedPlotZoom, TwoPixelsIsNoDrag) {
     ASSERT_EQ(up.size(), 3u);
     EXPECT_EQ(up[0], (PlotLine{100, 100, 100, 40}));
     EXPECT_EQ(up[2], (PlotLine{95, 40, 105, 40}));
-}
-
-TEST_F(ProcessedPlotZoom, TenLevelsThenRightClickBack) {
-    for (int i = 0; i < max_zoom_level; ++i) {
-        ASSERT_EQ(plot.zoom_to_drag(scene.geometry, {40, 100}, {400, 100}), ZoomOutcome::zoomed);
-    }
-    const PlotRange deepest = plot.current_range();
-    EXPECT_EQ(plot.zoom_to_drag(scene.geometry, {40, 100}, {400, 100}), ZoomOutcome::at_limit);
-    EXPECT_EQ(plot.zoom().level(), 10);
-    EXPECT_EQ(plot.current_range(), deepest);
-    EXPECT_TRUE(plot.zoom_out());
-    EXPECT_EQ(plot.zoom().level(), 9);
-    plot.reset();
-    EXPECT_EQ(plot.zoom().level(), 0);
-    EXPECT_FALSE(plot.zoom_out());
 }
 
 TEST_F(ProcessedPlotZoom, WindowOnTheNewestDataFollowsIt) {
