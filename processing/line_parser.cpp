@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace quelmar::processing {
@@ -29,19 +30,24 @@ enum class Scan { ok, fail, other };
 
 // "%u": white space, an optional sign, decimal digits; the value is what strtoul gives,
 // cut to 32 bits.
-inline Scan scan_unsigned(const char*& p, const char* end, std::uint32_t& out) {
-    while (p < end && is_space(*p))
+inline Scan scan_unsigned(const char*& position, std::uint32_t& out) {
+    const char* p = position;
+    while (is_space(*p))
         ++p;
     bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) {
+    if (*p == '+' || *p == '-') {
         negative = *p == '-';
         ++p;
     }
-    if (p >= end || !is_digit(*p))
+    if (!is_digit(*p))
         return Scan::fail;
+    // 19 digits always fit in 64 bits; only longer numbers need the overflow test.
+    const char* const first = p;
     std::uint64_t v = 0;
     bool overflow = false;
-    do {
+    while (is_digit(*p) && p - first < 19)
+        v = v * 10 + static_cast<unsigned>(*p++ - '0');
+    while (is_digit(*p)) {
         const unsigned d = static_cast<unsigned>(*p - '0');
         if (!overflow) {
             if (v > (UINT64_MAX - d) / 10)
@@ -50,12 +56,13 @@ inline Scan scan_unsigned(const char*& p, const char* end, std::uint32_t& out) {
                 v = v * 10 + d;
         }
         ++p;
-    } while (p < end && is_digit(*p));
+    }
     if (overflow)
         v = UINT64_MAX;
     else if (negative)
         v = ~v + 1;
     out = static_cast<std::uint32_t>(v);
+    position = p;
     return Scan::ok;
 }
 
@@ -67,102 +74,85 @@ constexpr double exact_powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 // point (at least one digit), then an exponent marker with an optional sign; the marker and
 // its sign are consumed even when no exponent digit follows, and then add nothing. Infinity,
 // NaN and hexadecimal numbers are left to sscanf (Scan::other).
-inline Scan scan_double(const char*& p, const char* end, double& out) {
-    while (p < end && is_space(*p))
+inline Scan scan_double(const char*& position, double& out) {
+    const char* p = position;
+    while (is_space(*p))
         ++p;
     const char* token = p;
     bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) {
+    if (*p == '+' || *p == '-') {
         negative = *p == '-';
         ++p;
     }
-    if (p >= end)
-        return Scan::fail;
     const char first = *p;
     if (first == 'i' || first == 'I' || first == 'n' || first == 'N')
         return Scan::other;
-    if (first == '0' && p + 1 < end && (p[1] == 'x' || p[1] == 'X'))
+    if (first == '0' && (p[1] == 'x' || p[1] == 'X'))
         return Scan::other;
 
+    // Accumulated as it is scanned; with more than 19 digits it may wrap, and is then not
+    // used.
     std::uint64_t mantissa = 0;
-    int significant = 0;
-    int exponent = 0;
-    bool any_digit = false;
-    bool long_mantissa = false;
-    while (p < end && is_digit(*p)) {
-        any_digit = true;
-        const unsigned d = static_cast<unsigned>(*p - '0');
-        if (mantissa != 0 || d != 0) {
-            if (significant < 19) {
-                mantissa = mantissa * 10 + d;
-                ++significant;
-            } else {
-                long_mantissa = true;
-            }
-        }
+    const char* const int_begin = p;
+    while (is_digit(*p))
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    const char* const int_end = p;
+    const char* frac_begin = p;
+    if (*p == '.') {
         ++p;
+        frac_begin = p;
+        while (is_digit(*p))
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
     }
-    if (p < end && *p == '.') {
-        ++p;
-        while (p < end && is_digit(*p)) {
-            any_digit = true;
-            const unsigned d = static_cast<unsigned>(*p - '0');
-            if (mantissa != 0 || d != 0) {
-                if (significant < 19) {
-                    mantissa = mantissa * 10 + d;
-                    ++significant;
-                    --exponent;
-                } else {
-                    long_mantissa = true;
-                }
-            } else {
-                --exponent;
-            }
-            ++p;
-        }
-    }
-    if (!any_digit)
+    const char* const frac_end = p;
+    if (int_end == int_begin && frac_end == frac_begin)
         return Scan::fail;
     const char* value_end = p;
-    if (p < end && (*p == 'e' || *p == 'E')) {
+    int exponent = 0;
+    if (*p == 'e' || *p == 'E') {
         ++p;
         bool exponent_negative = false;
-        if (p < end && (*p == '+' || *p == '-')) {
+        if (*p == '+' || *p == '-') {
             exponent_negative = *p == '-';
             ++p;
         }
-        if (p < end && is_digit(*p)) {
+        if (is_digit(*p)) {
             int e = 0;
             do {
                 if (e < 100000)
                     e = e * 10 + (*p - '0');
                 ++p;
-            } while (p < end && is_digit(*p));
-            exponent += exponent_negative ? -e : e;
+            } while (is_digit(*p));
+            exponent = exponent_negative ? -e : e;
             value_end = p;
         }
     }
+    position = p;
 
-    if (mantissa == 0 && !long_mantissa) {
-        out = negative ? -0.0 : 0.0;
-        return Scan::ok;
+    // Up to 19 digits, leading zeros included, fit the 64-bit mantissa.
+    const auto digits = static_cast<std::size_t>((int_end - int_begin) + (frac_end - frac_begin));
+    if (digits <= 19) {
+        if (mantissa == 0) {
+            out = negative ? -0.0 : 0.0;
+            return Scan::ok;
+        }
+        exponent -= static_cast<int>(frac_end - frac_begin);
+        // Both the mantissa and the power of ten are exact doubles, so one multiplication or
+        // division rounds exactly as strtod does.
+        if (mantissa <= (std::uint64_t{1} << 53) && exponent >= -22 && exponent <= 22) {
+            double v = static_cast<double>(mantissa);
+            v = exponent < 0 ? v / exact_powers[-exponent] : v * exact_powers[exponent];
+            out = negative ? -v : v;
+            return Scan::ok;
+        }
     }
-    // Both the mantissa and the power of ten are exact doubles, so one multiplication or
-    // division rounds exactly as strtod does.
-    if (!long_mantissa && mantissa <= (std::uint64_t{1} << 53) && exponent >= -22 &&
-        exponent <= 22) {
-        double v = static_cast<double>(mantissa);
-        v = exponent < 0 ? v / exact_powers[-exponent] : v * exact_powers[exponent];
-        out = negative ? -v : v;
-        return Scan::ok;
-    }
+    // The token ends before a character that cannot continue it, so strtod reads exactly it.
     char local[128];
     std::string heap;
-    const std::size_t n = static_cast<std::size_t>(value_end - token);
+    const auto n = static_cast<std::size_t>(value_end - token);
     const char* text;
     if (n < sizeof local) {
-        for (std::size_t i = 0; i < n; ++i)
-            local[i] = token[i];
+        std::memcpy(local, token, n);
         local[n] = '\0';
         text = local;
     } else {
@@ -204,50 +194,55 @@ int parse_data_line_scanf(std::string_view line, DataForm form, RawRecord& r) {
 }
 
 int parse_data_line(std::string_view line, DataForm form, RawRecord& r) {
-    const char* p = line.data();
-    const char* const end = p + line.size();
-    const int fields = static_cast<int>(form);
-    int n = 0;
-    std::uint32_t state = 0;
-    Scan s = Scan::ok;
-
-    auto comma = [&]() {
-        if (p < end && *p == ',') {
-            ++p;
-            return true;
-        }
-        return false;
-    };
-    auto u = [&](std::uint32_t& out) {
-        if (n > 0 && !comma())
-            return false;
-        s = scan_unsigned(p, end, out);
-        if (s != Scan::ok)
-            return false;
-        ++n;
-        return true;
-    };
-    auto d = [&](double& out) {
-        if (!comma())
-            return false;
-        s = scan_double(p, end, out);
-        if (s != Scan::ok)
-            return false;
-        ++n;
-        return true;
-    };
-
-    bool complete = u(r.counter) && u(state);
-    if (n == 2)
-        r.state = static_cast<std::uint8_t>(state);
-    complete = complete && d(r.channels[0]) && d(r.channels[1]) && d(r.channels[2]) &&
-               d(r.channels[3]) && d(r.channels[4]) && d(r.channels[5]) && d(r.channels[6]) &&
-               d(r.channels[7]) && d(r.temperature) && d(r.voltage) && u(r.hall_inject) &&
-               u(r.hall_withdraw) && u(r.sensor_time);
-    if (complete && fields == 20) {
-        complete = d(r.platform_salinity) && d(r.platform_temperature) && d(r.platform_do) &&
-                   d(r.platform_depth) && u(r.platform_time);
+    // A NUL-terminated copy: the terminator stops every scan without a bounds test, and a NUL
+    // inside the line ends it as it ends sscanf's string.
+    char local[512];
+    std::string heap;
+    const char* p;
+    if (line.size() < sizeof local) {
+        std::memcpy(local, line.data(), line.size());
+        local[line.size()] = '\0';
+        p = local;
+    } else {
+        heap.assign(line.data(), line.size());
+        p = heap.c_str();
     }
+    int n = 0;
+    Scan s = Scan::ok;
+    std::uint32_t state = 0;
+    // Each field after the first is a literal "," and its conversion; the first failure ends
+    // the scan with the count so far.
+#define QUELMAR_FIELD(scan, target)        \
+    if (n > 0) {                           \
+        if (*p != ',')                     \
+            return n;                      \
+        ++p;                               \
+    }                                      \
+    if ((s = scan(p, target)) != Scan::ok) \
+        goto stopped;                      \
+    ++n;
+    QUELMAR_FIELD(scan_unsigned, r.counter)
+    QUELMAR_FIELD(scan_unsigned, state)
+    r.state = static_cast<std::uint8_t>(state);
+    for (double& c : r.channels) {
+        QUELMAR_FIELD(scan_double, c)
+    }
+    QUELMAR_FIELD(scan_double, r.temperature)
+    QUELMAR_FIELD(scan_double, r.voltage)
+    QUELMAR_FIELD(scan_unsigned, r.hall_inject)
+    QUELMAR_FIELD(scan_unsigned, r.hall_withdraw)
+    QUELMAR_FIELD(scan_unsigned, r.sensor_time)
+    if (form == DataForm::fields20) {
+        QUELMAR_FIELD(scan_double, r.platform_salinity)
+        QUELMAR_FIELD(scan_double, r.platform_temperature)
+        QUELMAR_FIELD(scan_double, r.platform_do)
+        QUELMAR_FIELD(scan_double, r.platform_depth)
+        QUELMAR_FIELD(scan_unsigned, r.platform_time)
+    }
+#undef QUELMAR_FIELD
+    return n;
+stopped:
+    // Infinity, NaN and hexadecimal numbers: the whole line is read by sscanf instead.
     if (s == Scan::other)
         return parse_data_line_scanf(line, form, r);
     return n;
