@@ -1,11 +1,13 @@
 #include "virtual_sensor/virtual_sensor.h"
 #include "virtual_sensor/state_machine_handlers.h"
+#include "virtual_sensor/run_handlers.h"
 
 namespace quelmar::virtual_sensor {
 
 // Each feature's commands; add a feature's install call here.
 void install_feature_handlers(VirtualSensor& sensor) {
     install_state_machine_handlers(sensor);
+    install_run_handlers(sensor);
 }
 
 }  // namespace quelmar::virtual_sensor

