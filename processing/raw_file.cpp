@@ -56,19 +56,32 @@ std::ptrdiff_t MemorySource::read(char* buffer, std::size_t size) {
 }
 
 LineReader::LineReader(RawSource& source, std::size_t chunk_size)
-    : source_(source), buffer_(std::max<std::size_t>(chunk_size, 64) + max_line_length) {}
+    : source_(source), limit_(std::max<std::size_t>(chunk_size, 64) + max_line_length) {
+    // A small file needs no more than its own size; the buffer grows when a line needs it.
+    const std::uint64_t known = source.size();
+    capacity_ = known > 0 && known + 64 < limit_ ? static_cast<std::size_t>(known) + 64 : limit_;
+    capacity_ = std::min(capacity_, std::max<std::size_t>(chunk_size, 64));
+    buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
+}
 
 bool LineReader::fill() {
     if (eof_ || failed_)
         return false;
     if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size())
-        return false;
-    std::ptrdiff_t n = source_.read(buffer_.data() + end_, buffer_.size() - end_);
+    if (end_ == capacity_) {
+        if (capacity_ >= limit_)
+            return false;
+        const std::size_t grown = std::min(limit_, capacity_ * 2);
+        auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+        std::memcpy(bigger.get(), buffer_.get(), end_);
+        buffer_ = std::move(bigger);
+        capacity_ = grown;
+    }
+    std::ptrdiff_t n = source_.read(buffer_.get() + end_, capacity_ - end_);
     if (n < 0) {
         failed_ = true;
         return false;
@@ -83,7 +96,7 @@ bool LineReader::fill() {
 
 bool LineReader::next(std::string_view& line) {
     for (;;) {
-        const char* start = buffer_.data() + begin_;
+        const char* start = buffer_.get() + begin_;
         const void* nl = std::memchr(start, '\n', end_ - begin_);
         if (nl) {
             const char* stop = static_cast<const char*>(nl);
@@ -113,7 +126,7 @@ bool LineReader::next(std::string_view& line) {
         if (failed_ || begin_ == end_)
             return false;
         // The last line has no line feed.
-        start = buffer_.data() + begin_;
+        start = buffer_.get() + begin_;
         std::size_t length = end_ - begin_;
         consumed_ += length;
         begin_ = end_;

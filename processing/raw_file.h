@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,7 +79,9 @@ class LineReader {
   private:
     bool fill();
     RawSource& source_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
+    std::size_t limit_ = 0;  // the capacity it may grow to
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     std::uint64_t consumed_ = 0;
