@@ -51,13 +51,16 @@ QImage shown(QWidget& w) {
 class ProcessedGraphControlTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ensure_application();
         control.resize(480, 480);  // plot rectangle 40..440 both ways
         control.set_chemistry(protocol::chemistry::generic);
         control.add_point(0, 10);
         control.add_point(1000, 90);
         control.redraw();
     }
+    // Before any widget member is made.
+    struct Application {
+        Application() { ensure_application(); }
+    } application;
     app::ScriptedPrompts prompts;
     ProcessedGraphControl control;
 };
