@@ -1,0 +1,150 @@
+#include "app/connect_view.h"
+
+#include <QHeaderView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/prompts.h"
+#include "protocol/device_commands.h"
+
+namespace quelmar::app {
+
+std::optional<std::size_t> row_named(const std::vector<protocol::SensorRow>& rows,
+                                     const std::string& name) {
+    std::optional<std::size_t> found;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].name == name) found = i;
+    return found;
+}
+
+ConnectView::ConnectView(link::SensorLink& link, QWidget* parent)
+    : ShellView("QUELMAR CONNECT", parent),
+      link_(link),
+      list_(new QTreeWidget(this)),
+      connect_(new QPushButton("Connect", this)) {
+    connect_->setToolTip("Connect To Sensor");
+    auto* column = new QVBoxLayout;
+    column->addWidget(connect_);
+    column->addStretch();
+    body()->addLayout(column);
+    body()->addWidget(list_, 1);
+
+    list_->setRootIsDecorated(false);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setHeaderLabels({"Name", "Serial Number", "State", "Type"});
+    // Column widths in dialog base units: a quarter of the average character width.
+    const int unit = fontMetrics().averageCharWidth();
+    const int widths[] = {15, 10, 15, 35};
+    for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, widths[c] * unit);
+
+    connect(connect_, &QPushButton::clicked, this, &ConnectView::connect_pressed);
+    connect(list_, &QTreeWidget::itemClicked, this, &ConnectView::item_clicked);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, &ConnectView::item_double_clicked);
+    connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
+        // Keyboard selection counts as a click.
+        const auto items = list_->selectedItems();
+        if (!items.isEmpty()) item_clicked(items.front());
+    });
+    rebuild_list();
+    clear_selection();
+}
+
+void ConnectView::rebuild_list() {
+    link::sensor_link_close(link_);
+    devices_ = link::enumerate_devices();
+    rows_ = protocol::build_sensor_rows(devices_, link_);
+    const QSignalBlocker block(list_);
+    list_->clear();
+    for (const auto& row : rows_) {
+        auto* item = new QTreeWidgetItem(list_);
+        item->setText(0, QString::fromStdString(row.name));
+        item->setText(1, QString::fromStdString(row.serial_number));
+        item->setText(2, QString::fromStdString(row.state));
+        item->setText(3, QString::fromStdString(row.type));
+    }
+    selected_.reset();
+}
+
+void ConnectView::clear_selection() {
+    selected_.reset();
+    const QSignalBlocker block(list_);
+    list_->clearSelection();
+    connect_->setEnabled(false);
+}
+
+void ConnectView::select_row(int row, bool double_click) {
+    if (row < 0 || row >= static_cast<int>(rows_.size())) {
+        clear_selection();
+        return;
+    }
+    selected_ = rows_[row].entry;
+    selected_name_ = rows_[row].name;
+    {
+        const QSignalBlocker block(list_);
+        list_->setCurrentItem(list_->topLevelItem(row));
+    }
+    if (double_click) {
+        QTimer::singleShot(0, this, &ConnectView::connect_pressed);
+        return;
+    }
+    // An entry whose mode is not known ("Unknown device") cannot be connected.
+    connect_->setEnabled(devices_[*selected_].mode != link::device_mode_unknown);
+}
+
+void ConnectView::item_clicked(QTreeWidgetItem* item) {
+    select_row(item ? list_->indexOfTopLevelItem(item) : -1);
+}
+
+void ConnectView::item_double_clicked(QTreeWidgetItem* item) {
+    select_row(item ? list_->indexOfTopLevelItem(item) : -1, true);
+}
+
+void ConnectView::connect_pressed() {
+    if (!selected_ || *selected_ >= devices_.size()) {
+        show_message(this, "Connect", "Nothing selected");
+        return;
+    }
+    const link::DeviceEntry entry = devices_[*selected_];
+    // An earlier bootloader connection may still hold the link.
+    link::sensor_link_close(link_);
+    if (link::sensor_link_open(link_, entry.path, connect_timeout_ms) != link::LinkResult::ok) {
+        show_message(this, "Connect", "Failed to connect", PromptIcon::error);
+        connect_->setEnabled(true);
+        return;
+    }
+    if (entry.mode == link::device_mode_bootloader) {
+        if (protocol::start_firmware(link_) != protocol::status::ok) {
+            show_message(this, "Connect", "Failed to start firmware", PromptIcon::error);
+            connect_->setEnabled(true);
+            return;
+        }
+        // The link stays open until the bootloader leaves the bus and the list is rebuilt.
+        clear_selection();
+        awaiting_firmware_ = true;
+        return;
+    }
+    emit connect_requested(entry);
+}
+
+void ConnectView::device_changed(const link::DeviceChange& change) {
+    if (change.event == link::device_event_arrival) {
+        rebuild_list();
+        const auto again = row_named(rows_, selected_name_);
+        if (again) select_row(static_cast<int>(*again));
+        else clear_selection();
+        if (awaiting_firmware_ && again) {
+            // The sensor is back, now running its firmware. Another sensor arriving meanwhile
+            // leaves the wait as it is.
+            awaiting_firmware_ = false;
+            link::sensor_link_close(link_);
+            QTimer::singleShot(0, this, &ConnectView::connect_pressed);
+        } else {
+            connect_->setEnabled(false);
+        }
+    } else if (change.event == link::device_event_removal) {
+        rebuild_list();
+        clear_selection();
+    }
+}
+
+}  // namespace quelmar::app

@@ -1,0 +1,352 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QTimer>
+#include <QMetaObject>
+#include <QStatusBar>
+#include <mutex>
+
+#include "app/connect_view.h"
+#include "app/prompts.h"
+#include "app/run_commands.h"
+#include "app/start_states_dialog.h"
+#include "live/raw_output_graph_view.h"
+#include "live/raw_output_text_view.h"
+#include "protocol/device_commands.h"
+#include "statemachine/state_machine_editor_dialog.h"
+#include "virtual_sensor/virtual_sensor.h"
+
+namespace quelmar::app {
+
+// Device changes are announced on whichever thread noticed them. The relay hands them to the
+// window's thread and is cut off before the window goes, so that a late announcement never
+// reaches a window being destroyed.
+struct MainWindow::EventRelay {
+    std::mutex mutex;
+    MainWindow* window = nullptr;
+    void post(const link::DeviceChange& change) {
+        std::lock_guard lock(mutex);
+        if (!window) return;
+        MainWindow* w = window;
+        QMetaObject::invokeMethod(w, [w, change] { w->device_changed(change); },
+                                  Qt::QueuedConnection);
+    }
+};
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), relay_(std::make_shared<EventRelay>()) {
+    // Roughly the 541 x 322 dialog units of the window's layout.
+    resize(1082, 644);
+    static const int part_widths[] = {200, 150, 150, 150};
+    for (int i = 0; i < status_part_count; ++i) {
+        parts_[i] = new QLabel(this);
+        parts_[i]->setAlignment(Qt::AlignCenter);
+        if (i < 4) {
+            parts_[i]->setFixedWidth(part_widths[i]);
+            statusBar()->addWidget(parts_[i]);
+        } else {
+            statusBar()->addWidget(parts_[i], 1);
+        }
+    }
+    build_menus();
+    relay_->window = this;
+    std::weak_ptr<EventRelay> weak = relay_;
+    listener_id_ = link::add_device_listener([weak](const link::DeviceChange& change) {
+        if (auto relay = weak.lock()) relay->post(change);
+    });
+    show_not_connected();
+    update_menus();
+    show_view(ViewKind::connect);
+}
+
+MainWindow::~MainWindow() {
+    {
+        std::lock_guard lock(relay_->mutex);
+        relay_->window = nullptr;
+    }
+    link::remove_device_listener(listener_id_);
+    drop_view();
+    monitor_.stop();
+    link::sensor_link_close(link_);
+}
+
+// The whole menu bar. Each feature adds its items here, in the menu it belongs to; a feature
+// that does not exist yet has no item.
+void MainWindow::build_menus() {
+    using G = MenuGroup;
+    file_menu_ = menuBar()->addMenu("&File");
+    add_item(file_menu_, "&Disconnect", G::connected, [this] { disconnect_sensor(); });
+    add_item(file_menu_, "&Mount Sensor As Drive", G::configuration, [this] { mount_pressed(); });
+    file_menu_->addSeparator();
+    attach_action_ = add_item(file_menu_, "Attach &Virtual Sensor", G::always,
+                              [this] { attach_virtual_sensor(); });
+    detach_action_ = add_item(file_menu_, "Detach V&irtual Sensor", G::always,
+                              [this] { detach_virtual_sensor(); });
+    file_menu_->addSeparator();
+    add_item(file_menu_, "E&xit", G::always, [this] { close(); });
+
+    view_menu_ = menuBar()->addMenu("&View");
+    add_item(view_menu_, "Raw Output (&graph)", G::connected,
+             [this] { show_view(ViewKind::raw_graph); });
+    add_item(view_menu_, "Raw Output (&text)", G::connected,
+             [this] { show_view(ViewKind::raw_text); });
+
+    configure_menu_ = menuBar()->addMenu("&Configure");
+    add_item(configure_menu_, "&State Machine...", G::configuration,
+             [this] { statemachine::run_state_machine_editor(this, link_); });
+    add_item(configure_menu_, "S&tart States...", G::configuration,
+             [this] { start_states_pressed(); });
+
+    help_menu_ = menuBar()->addMenu("&Help");
+    add_item(help_menu_, "&About...", G::always, [this] { about_pressed(); });
+    add_item(help_menu_, "Sensor &Port Pins...", G::always,
+             [this] { show_message(this, "Sensor Port Pins", sensor_port_pins_text); });
+}
+
+QAction* MainWindow::add_item(QMenu* menu, const QString& text, MenuGroup group,
+                              std::function<void()> action) {
+    QAction* a = menu->addAction(text);
+    connect(a, &QAction::triggered, this, [action = std::move(action)] { action(); });
+    items_.emplace_back(a, group);
+    return a;
+}
+
+QAction* MainWindow::menu_action(const QString& text) const {
+    for (const auto& [action, group] : items_)
+        if (action->text() == text) return action;
+    return nullptr;
+}
+
+void MainWindow::update_menus() {
+    for (const auto& [action, group] : items_) action->setEnabled(menu_item_enabled(group, state_));
+    const bool attached = virtual_sensor_ && virtual_sensor_->attached();
+    attach_action_->setEnabled(!attached);
+    detach_action_->setEnabled(attached);
+}
+
+QString MainWindow::status_text(int part) const {
+    return part >= 0 && part < status_part_count ? parts_[part]->text() : QString();
+}
+
+void MainWindow::set_part(int part, const std::string& text) {
+    parts_[part]->setText(QString::fromStdString(text));
+}
+
+void MainWindow::show_not_connected() {
+    setWindowTitle(not_connected_caption);
+    set_part(0, not_connected_part_text);
+    for (int i = 1; i < status_part_count; ++i) set_part(i, {});
+}
+
+bool MainWindow::refresh_caption() {
+    protocol::DeviceIdentity identity;
+    protocol::DeviceKind kind;
+    if (protocol::read_identity(link_, identity) != protocol::status::ok ||
+        protocol::read_kind(link_, kind) != protocol::status::ok)
+        return false;
+    const std::string name = identity.name_text();
+    setWindowTitle(
+        QString::fromStdString(connected_caption(name, link::device_type_name(kind.device_type))));
+    set_part(0, connected_part_text(name));
+    for (int i = 1; i < status_part_count; ++i) set_part(i, {});
+    return true;
+}
+
+void MainWindow::send_shell_state() {
+    if (view_) view_->set_shell_state(state_);
+}
+
+void MainWindow::configuration_changed() {
+    if (view_) view_->configuration_changed();
+}
+
+// The view ends its work at once and leaves the window; it is deleted once control is back in
+// the event loop, as the request being handled may have come from inside it.
+void MainWindow::drop_view() {
+    if (!view_) return;
+    ShellView* old = view_;
+    view_ = nullptr;
+    if (centralWidget() == old) takeCentralWidget();
+    old->shutdown();
+    old->hide();
+    old->deleteLater();
+}
+
+// A modal dialog opened from the view may still be running (the sensor was unplugged while
+// it was open): the view is replaced only once that dialog has closed, so that nothing is
+// deleted under it.
+void MainWindow::show_view_when_free(ViewKind kind) {
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(100, this, [this, kind] {
+            if (!is_connected(state_)) show_view_when_free(kind);
+        });
+        return;
+    }
+    show_view(kind);
+}
+
+void MainWindow::show_view(ViewKind kind) {
+    drop_view();
+    const ShellContext context{&link_, &monitor_, state_};
+    ShellView* view = nullptr;
+    switch (kind) {
+        case ViewKind::connect: {
+            auto* connect_view = new ConnectView(link_, this);
+            connect(
+                connect_view, &ConnectView::connect_requested, this,
+                [this](const link::DeviceEntry& entry) { connect_device(entry); },
+                Qt::QueuedConnection);
+            view = connect_view;
+            break;
+        }
+        case ViewKind::raw_graph: view = new live::RawOutputGraphView(context, this); break;
+        case ViewKind::raw_text: view = new live::RawOutputTextView(context, this); break;
+        default: return;
+    }
+    view_ = view;
+    view_kind_ = kind;
+    connect(view, &ShellView::start_requested, this, &MainWindow::start_sensor,
+            Qt::QueuedConnection);
+    connect(view, &ShellView::stop_requested, this, &MainWindow::stop_sensor,
+            Qt::QueuedConnection);
+    view->set_shell_state(state_);
+    setCentralWidget(view);
+    view->show();
+}
+
+void MainWindow::connect_device(const link::DeviceEntry& entry) {
+    if (is_connected(state_) || !link::sensor_link_is_open(link_)) return;
+    state_ = shell::connected;
+    connected_path_ = entry.path;
+    refresh_caption();
+    const std::uint64_t connection = ++connection_;
+    monitor_.start(link_, [this, connection](const MonitorReport& report) {
+        // The monitor thread never touches a widget: the report is handled on this thread.
+        QMetaObject::invokeMethod(
+            this, [this, report, connection] { monitor_report(report, connection); },
+            Qt::QueuedConnection);
+    });
+    update_menus();
+    show_view(ViewKind::raw_graph);
+}
+
+void MainWindow::end_connection() {
+    // The monitor is stopped before the link closes, so that its last exchange ends on a live
+    // link rather than racing the close.
+    monitor_.stop();
+    link::sensor_link_close(link_);
+    ++connection_;
+    state_ = 0;
+    connected_path_.clear();
+    update_menus();
+    show_not_connected();
+}
+
+void MainWindow::disconnect_sensor() {
+    if (!is_connected(state_)) return;
+    drop_view();
+    end_connection();
+    show_view(ViewKind::connect);
+}
+
+void MainWindow::device_changed(const link::DeviceChange& change) {
+    if (is_connected(state_)) {
+        if (change.event == link::device_event_removal &&
+            link::same_interface_path(change.path, connected_path_)) {
+            if (view_) view_->shutdown();
+            end_connection();
+            send_shell_state();
+            show_message(this, "Device Change", "Sensor Disconnected", PromptIcon::warning);
+            show_view_when_free(ViewKind::connect);
+        }
+        update_menus();
+        return;
+    }
+    if (view_) view_->device_changed(change);
+    update_menus();
+}
+
+void MainWindow::monitor_report(const MonitorReport& report, std::uint64_t connection) {
+    if (!is_connected(state_) || connection != connection_) return;
+    if (!report.comms_ok) {
+        set_part(1, comms_error_text);
+        set_part(4, {});
+        return;
+    }
+    set_part(1, comms_ok_text);
+    set_part(4, supply_part_text(report.status));
+    if (!report.mode) return;
+    const std::uint8_t mode = *report.mode;
+    set_part(2, sensor_mode_text(mode));
+    set_part(3, file_part_text(mode, report.file_name));
+    if (mode == sensor_mode_idle)
+        state_ &= ~shell::running;
+    else
+        state_ |= shell::running;
+    update_menus();
+    send_shell_state();
+}
+
+void MainWindow::start_sensor(int start_state) {
+    if (!is_connected(state_)) return;
+    const StartOutcome outcome = start_run(link_, static_cast<std::uint8_t>(start_state));
+    if (outcome == StartOutcome::started) {
+        state_ |= shell::running;
+        monitor_.clear_history();
+    } else {
+        show_message(this, "Start", QString::fromStdString(start_outcome_message(outcome)),
+                     PromptIcon::error);
+    }
+    update_menus();
+    send_shell_state();
+}
+
+void MainWindow::stop_sensor() {
+    if (!is_connected(state_)) return;
+    if (stop_state_machine(link_) != protocol::status::ok)
+        show_message(this, "Stop", stop_failed_message, PromptIcon::error);
+    else
+        state_ &= ~shell::running;
+    update_menus();
+    send_shell_state();
+}
+
+void MainWindow::mount_pressed() {
+    if (mount_as_drive(link_) != protocol::status::ok)
+        show_message(this, "Mount Sensor As Drive", "Request failed.", PromptIcon::error);
+}
+
+void MainWindow::about_pressed() {
+    std::string type, firmware;
+    if (is_connected(state_)) {
+        protocol::DeviceKind kind;
+        if (protocol::read_kind(link_, kind) == protocol::status::ok)
+            type = link::device_type_name(kind.device_type);
+        protocol::SoftwareVersion version;
+        if (protocol::read_software_version(link_, version) == protocol::status::ok)
+            firmware = version.version_text();
+    }
+    show_message(this, "About",
+                 QString::fromStdString(about_text(type, firmware)) +
+                     "\n\nStillmarsh Ocean Instruments\nhttps://stillmarsh.example");
+}
+
+void MainWindow::start_states_pressed() {
+    run_start_states_dialog(this, link_, start_states_from_menu);
+    // Queued, as the view expects it once the dialog has gone.
+    QMetaObject::invokeMethod(this, [this] { configuration_changed(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::attach_virtual_sensor() {
+    if (!virtual_sensor_) virtual_sensor_ = std::make_unique<virtual_sensor::VirtualSensor>();
+    virtual_sensor_->attach();
+    update_menus();
+}
+
+void MainWindow::detach_virtual_sensor() {
+    if (virtual_sensor_) virtual_sensor_->detach();
+    update_menus();
+}
+
+}  // namespace quelmar::app
