@@ -145,9 +145,14 @@ void process_single(RawFile& file, const ProcessRequest& request, ProcessOutcome
 
 // The chemistry of the header, or one given with --set.
 std::optional<Chemistry> probe_chemistry(RawFile& file, const ProcessRequest& request,
-                                         std::string& why) {
+                                         std::string& why, bool& read_error) {
     NutrientSettings probe;
     const HeaderScan scan = scan_nutrient_header(file, probe, NutrientReader::single_file);
+    read_error = scan.read_error;
+    if (read_error) {
+        why = io_error_text;
+        return std::nullopt;
+    }
     ChemistryType code = probe.chemistry;
     bool known = scan.header_found;
     for (const std::string& kv : request.settings) {
@@ -226,10 +231,11 @@ void run_process_request(const ProcessRequest& request, ProcessOutcome& out) {
     std::optional<Chemistry> chemistry = request.chemistry;
     if (!chemistry) {
         std::string why;
-        chemistry = probe_chemistry(file, request, why);
+        bool read_error = false;
+        chemistry = probe_chemistry(file, request, why, read_error);
         if (!chemistry) {
             out.messages.push_back(why);
-            out.status = process_refused;
+            out.status = read_error ? process_read_error : process_refused;
             return;
         }
     }

@@ -172,6 +172,9 @@ TEST_F(ProcessCommand, ReadErrorAndMissingFile) {
     run(r, folder);
     EXPECT_EQ(process_read_error, folder.status);
     EXPECT_EQ("I/O error reading input file", folder.messages.at(0));
+    ProcessOutcome unnamed;
+    run(single(dir_.string()), unnamed);  // also before the chemistry is known
+    EXPECT_EQ(process_read_error, unnamed.status);
 }
 
 TEST_F(ProcessCommand, MultiFileBatchTagsRowsAndSkipsOtherChemistries) {
