@@ -64,7 +64,7 @@ class NutrientEngine {
     const NutrientAbsorbances& absorbances() const { return absorbances_; }
 
   private:
-    enum Slot { blank = 0, sample, standard1, standard2, oc_blank, oc_sample, slots };
+    enum Slot { blank = 0, sample, standard1, standard2, oc_blank, oc_sample, slot_count };
     void store(Slot slot);
     void fire();
     bool compute_path(NutrientPath path, std::uint8_t m, std::uint8_t k, double& concentration,
@@ -76,7 +76,7 @@ class NutrientEngine {
     std::uint8_t previous_ = no_state;
     std::uint32_t count_ = 0;
     std::array<double, channel_count> sums_{};
-    std::array<std::array<double, slots>, channel_count> averages_{};
+    std::array<std::array<double, slot_count>, channel_count> averages_{};
     NutrientResult result_;
     NutrientAbsorbances absorbances_;
 };

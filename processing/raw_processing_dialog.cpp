@@ -1,0 +1,312 @@
+#include "processing/raw_processing_dialog.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMetaObject>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/prompts.h"
+#include "common/text.h"
+#include "processing/processing_log_model_qt.h"
+#include "processing/result_table_model_qt.h"
+
+namespace quelmar::processing {
+
+namespace {
+constexpr int progress_steps = 1000;
+constexpr const char* kept_channel = "quelmar_kept_channel";
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+}  // namespace
+
+QComboBox* make_choice_box(std::span<const Choice> choices, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    for (const Choice& c : choices)
+        box->addItem(QString::fromUtf8(c.text));
+    box->setCurrentIndex(-1);
+    return box;
+}
+
+void show_choice(QComboBox* box, std::span<const Choice> choices, std::uint8_t value) {
+    box->setProperty(kept_channel, QVariant());
+    box->setCurrentIndex(choice_index(choices, value));
+}
+
+void show_channel(QComboBox* box, std::span<const Choice> choices, std::uint8_t value) {
+    if (has_choice(choices, value)) {
+        show_choice(box, choices, value);
+        return;
+    }
+    box->setCurrentIndex(-1);
+    box->setProperty(kept_channel, static_cast<int>(value));
+}
+
+std::uint8_t read_choice(QComboBox* box, std::span<const Choice> choices) {
+    const int index = box->currentIndex();
+    if (index < 0) {
+        const QVariant kept = box->property(kept_channel);
+        return kept.isValid() ? static_cast<std::uint8_t>(kept.toInt()) : 0;
+    }
+    return choice_value(choices, index);
+}
+
+std::string edit_text(QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+RawProcessingDialog::RawProcessingDialog(Chemistry chemistry, QWidget* parent)
+    : QDialog(parent), chemistry_(chemistry) {
+    setWindowTitle(QString::fromUtf8(texts().caption));
+    auto* top = new QVBoxLayout(this);
+
+    parameters_area_ = new QWidget(this);
+    parameters_layout_ = new QVBoxLayout(parameters_area_);
+    parameters_layout_->setContentsMargins(0, 0, 0, 0);
+    top->addWidget(parameters_area_);
+
+    auto* buttons = new QHBoxLayout;
+    process_ = new QPushButton(tr("Process"), this);
+    save_ = new QPushButton(tr("Save"), this);
+    progress_ = new QProgressBar(this);
+    progress_->setRange(0, progress_steps);
+    progress_->setValue(0);
+    cancel_ = new QPushButton(tr("Cancel"), this);
+    close_ = new QPushButton(tr("Close"), this);
+    buttons->addWidget(process_);
+    buttons->addWidget(save_);
+    buttons->addWidget(progress_, 1);
+    buttons->addWidget(cancel_);
+    buttons->addWidget(close_);
+    top->addLayout(buttons);
+
+    results_model_ = new ResultTableModel(table_, this);
+    results_view_ = new QTableView(this);
+    results_view_->setModel(results_model_);
+    results_view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    results_view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    results_view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    results_view_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    top->addWidget(results_view_, 3);
+
+    log_model_ = new ProcessingLogModel(log_, this);
+    log_view_ = new QListView(this);
+    log_view_->setModel(log_model_);
+    // Every line the same height: the view then never measures a million rows.
+    log_view_->setUniformItemSizes(true);
+    log_view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    top->addWidget(log_view_, 2);
+
+    refresh_timer_ = new QTimer(this);
+    refresh_timer_->setInterval(100);
+    connect(refresh_timer_, &QTimer::timeout, this, &RawProcessingDialog::refresh_views);
+
+    connect(process_, &QPushButton::clicked, this, &RawProcessingDialog::process_pressed);
+    connect(save_, &QPushButton::clicked, this, &RawProcessingDialog::save_pressed);
+    connect(cancel_, &QPushButton::clicked, this, &RawProcessingDialog::cancel_pressed);
+    connect(close_, &QPushButton::clicked, this, &RawProcessingDialog::reject);
+    process_->setDefault(true);
+    resize(1100, 760);
+    update_buttons();
+}
+
+RawProcessingDialog::~RawProcessingDialog() {
+    stop_worker();
+}
+
+const ProcessingTexts& RawProcessingDialog::texts() const {
+    return processing_texts(chemistry_);
+}
+
+void RawProcessingDialog::set_result_columns(std::vector<ResultColumn> columns) {
+    table_.set_columns(std::move(columns));
+    refresh_views();
+}
+
+void RawProcessingDialog::hide_process_button() {
+    process_->hide();
+}
+
+bool RawProcessingDialog::start() {
+    set_result_columns(result_columns());
+    const QString path = app::choose_open_file(this, QStringLiteral("Raw Output File"),
+                                               QStringLiteral("Raw Output Files (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    if (!file_.open(path.toStdString())) {
+        app::show_message(
+            this, QString::fromUtf8(texts().caption),
+            qs(common::format_text("Unable to open %s", path.toLocal8Bit().constData())),
+            app::PromptIcon::error);
+        return false;
+    }
+    update_buttons();
+    const HeaderScan scan = scan_header(file_);
+    if (scan.read_error) {
+        app::show_message(this, QString::fromUtf8(texts().read_error_caption),
+                          QString::fromUtf8(io_error_text), app::PromptIcon::error);
+        return false;
+    }
+    if (!scan.header_found) {
+        app::show_message(this, QString::fromUtf8(texts().caption),
+                          QString::fromUtf8(texts().no_parameters), app::PromptIcon::warning);
+        return true;
+    }
+    if (!header_chemistry_accepted()) {
+        app::show_message(this, QString::fromUtf8(texts().caption),
+                          QString::fromUtf8(texts().wrong_chemistry), app::PromptIcon::error);
+        return false;
+    }
+    show_parameters();
+    return true;
+}
+
+void RawProcessingDialog::process_pressed() {
+    if (busy() || !file_.is_open())
+        return;
+    log_.clear();
+    save_allowed_ = false;
+    const std::string refused = read_parameters();
+    if (!refused.empty()) {
+        refresh_views();
+        update_buttons();
+        app::show_message(this, QString::fromUtf8(texts().caption), qs(refused),
+                          app::PromptIcon::warning);
+        return;
+    }
+    table_.clear();
+    table_.set_columns(result_columns());
+    Pass pass = make_pass();
+    auto stats = std::make_shared<PassStats>();
+    run_in_background(
+        [this, pass, stats](const PassControl& control) {
+            *stats = pass(file_, table_, log_, control);
+        },
+        [this, stats] {
+            switch (stats->status) {
+                case PassStatus::completed:
+                    save_allowed_ = true;
+                    break;
+                case PassStatus::cancelled:
+                    log_.add(
+                        "Processing cancelled: the results list holds the rows made "
+                        "before it");
+                    break;
+                case PassStatus::read_error:
+                    app::show_message(this, QString::fromUtf8(texts().read_error_caption),
+                                      QString::fromUtf8(io_error_text), app::PromptIcon::error);
+                    break;
+            }
+        });
+}
+
+void RawProcessingDialog::save_pressed() {
+    if (busy() || !save_allowed_)
+        return;
+    QString path = app::choose_save_file(this, QStringLiteral("Processed Results Output File"),
+                                         QStringLiteral("CSV Files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    const SaveOutcome saved = save_results(table_, path.toStdString());
+    if (!saved.message.empty())
+        app::show_message(this, QStringLiteral("Save Processed Output"), qs(saved.message),
+                          saved.ok ? app::PromptIcon::information : app::PromptIcon::error);
+}
+
+void RawProcessingDialog::cancel_pressed() {
+    cancel_requested_.store(true);
+}
+
+void RawProcessingDialog::run_in_background(std::function<void(const PassControl&)> work,
+                                            std::function<void()> done) {
+    if (busy())
+        return;
+    cancel_requested_.store(false);
+    done_ = std::move(done);
+    progress_->setValue(0);
+    refresh_views();
+    refresh_timer_->start();
+    worker_ = std::thread([this, work = std::move(work)] {
+        PassControl control;
+        control.cancel = &cancel_requested_;
+        control.progress = [this](std::uint64_t done, std::uint64_t total) {
+            QMetaObject::invokeMethod(
+                this, [this, done, total] { set_progress(done, total); }, Qt::QueuedConnection);
+        };
+        work(control);
+        QMetaObject::invokeMethod(
+            this, [this] { work_finished(); }, Qt::QueuedConnection);
+    });
+    update_buttons();
+}
+
+void RawProcessingDialog::set_progress(std::uint64_t done, std::uint64_t total) {
+    if (total == 0)
+        return;
+    progress_->setValue(
+        static_cast<int>(std::min<std::uint64_t>(done, total) * progress_steps / total));
+}
+
+void RawProcessingDialog::work_finished() {
+    if (worker_.joinable())
+        worker_.join();
+    refresh_timer_->stop();
+    if (!cancel_requested_.load())
+        progress_->setValue(progress_steps);
+    std::function<void()> done = std::move(done_);
+    done_ = nullptr;
+    if (done)
+        done();
+    refresh_views();
+    update_buttons();
+}
+
+void RawProcessingDialog::refresh_views() {
+    if (results_model_->refresh()) {
+        const auto widths = results_model_->column_widths();
+        const int unit = fontMetrics().averageCharWidth();
+        for (std::size_t i = 0; i < widths.size(); ++i)
+            results_view_->setColumnWidth(static_cast<int>(i), widths[i] * unit);
+        results_view_->scrollToBottom();
+    }
+    if (log_model_->refresh())
+        log_view_->scrollToBottom();
+}
+
+void RawProcessingDialog::update_buttons() {
+    const bool running = busy();
+    process_->setEnabled(!running && file_.is_open());
+    save_->setEnabled(!running && save_allowed_);
+    cancel_->setEnabled(running);
+    parameters_area_->setEnabled(!running);
+}
+
+void RawProcessingDialog::stop_worker() {
+    if (!worker_.joinable())
+        return;
+    cancel_requested_.store(true);
+    worker_.join();
+}
+
+void RawProcessingDialog::reject() {
+    // Closing while a pass runs ends the pass first; its rows are dropped with the dialog.
+    stop_worker();
+    done_ = nullptr;
+    refresh_timer_->stop();
+    file_.close();
+    QDialog::reject();
+}
+
+}  // namespace quelmar::processing

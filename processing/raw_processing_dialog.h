@@ -1,0 +1,132 @@
+#pragma once
+// What the raw-file processing dialogs share: the file chosen and kept open while the dialog
+// is, the results list and processing log with their models, Process / Save / Cancel and a
+// progress bar. The data pass runs on a worker thread; the worker only touches the results
+// table and the log (both locked) and hands progress and its end to the dialog through
+// queued calls, so a month-long file never stalls the window. Each chemistry's dialog adds
+// its parameter controls and its header scan, check and pass.
+
+#include <QDialog>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "processing/data_pass.h"
+#include "processing/process_command.h"
+#include "processing/processing_form.h"
+#include "processing/processing_log.h"
+#include "processing/processing_messages.h"
+#include "processing/raw_file.h"
+#include "processing/result_table.h"
+
+class QComboBox;
+class QLineEdit;
+class QListView;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QTimer;
+class QVBoxLayout;
+
+namespace quelmar::processing {
+
+class ProcessingLogModel;
+class ResultTableModel;
+
+class RawProcessingDialog : public QDialog {
+    Q_OBJECT
+  public:
+    ~RawProcessingDialog() override;
+
+    // Asks for the raw output file, opens it and scans its header. False when the dialog
+    // is to close at once (cancelled, unreadable, or another chemistry).
+    virtual bool start();
+
+    bool busy() const { return worker_.joinable(); }
+    const ResultTable& results() const { return table_; }
+    const ProcessingLog& processing_log() const { return log_; }
+    QPushButton* process_button() const { return process_; }
+    QPushButton* save_button() const { return save_; }
+    QPushButton* cancel_button() const { return cancel_; }
+    QProgressBar* progress_bar() const { return progress_; }
+    QTableView* results_view() const { return results_view_; }
+    QListView* log_view() const { return log_view_; }
+
+  public slots:
+    void process_pressed();
+    void save_pressed();
+    void cancel_pressed();
+
+  protected:
+    RawProcessingDialog(Chemistry chemistry, QWidget* parent);
+
+    using Pass =
+        std::function<PassStats(RawSource&, ResultTable&, ProcessingLog&, const PassControl&)>;
+
+    // The chemistry's part. scan_header fills the dialog's settings from the file;
+    // read_parameters reads every control back into them and returns why they cannot be
+    // processed (empty when they can); make_pass captures a copy of them.
+    virtual HeaderScan scan_header(RawSource& file) = 0;
+    virtual bool header_chemistry_accepted() const = 0;
+    virtual void show_parameters() = 0;
+    virtual std::string read_parameters() = 0;
+    virtual Pass make_pass() = 0;
+    virtual std::vector<ResultColumn> result_columns() const = 0;
+
+    QVBoxLayout* parameters_layout() const { return parameters_layout_; }
+    QWidget* parameters_area() const { return parameters_area_; }
+    const ProcessingTexts& texts() const;
+    void set_result_columns(std::vector<ResultColumn> columns);
+    void hide_process_button();
+    // Runs `work` on the worker thread, then `done` on this thread.
+    void run_in_background(std::function<void(const PassControl&)> work,
+                           std::function<void()> done);
+    void refresh_views();
+    void reject() override;
+
+    ResultTable table_;
+    ProcessingLog log_;
+    RawFile file_;
+
+  private:
+    void set_progress(std::uint64_t done, std::uint64_t total);
+    void work_finished();
+    void update_buttons();
+    void stop_worker();
+
+    Chemistry chemistry_;
+    bool save_allowed_ = false;
+    std::thread worker_;
+    std::atomic<bool> cancel_requested_{false};
+    std::function<void()> done_;
+    QWidget* parameters_area_ = nullptr;
+    QVBoxLayout* parameters_layout_ = nullptr;
+    QTableView* results_view_ = nullptr;
+    QListView* log_view_ = nullptr;
+    QPushButton* process_ = nullptr;
+    QPushButton* save_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QPushButton* close_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QTimer* refresh_timer_ = nullptr;
+    ResultTableModel* results_model_ = nullptr;
+    ProcessingLogModel* log_model_ = nullptr;
+
+    friend class MultiNutrientProcessingDialog;
+};
+
+// Combo boxes and edits filled from the choice tables and read back through the form rules.
+QComboBox* make_choice_box(std::span<const Choice> choices, QWidget* parent);
+// Selects the entry of `value`, the first one when it has none.
+void show_choice(QComboBox* box, std::span<const Choice> choices, std::uint8_t value);
+// A channel list: a channel that is none of the entries (a header may hold any byte) leaves
+// the list without a selection and is kept, so that it reads back as itself and the settings
+// check refuses it, instead of the first channel being used in its place.
+void show_channel(QComboBox* box, std::span<const Choice> choices, std::uint8_t value);
+// The selected entry's value; 0 without a selection (or the kept channel).
+std::uint8_t read_choice(QComboBox* box, std::span<const Choice> choices);
+std::string edit_text(QLineEdit* edit);
+
+}  // namespace quelmar::processing

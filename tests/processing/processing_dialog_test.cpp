@@ -1,0 +1,291 @@
+// The processing dialogs end to end with scripted prompts: the file processed through a
+// dialog saves the same CSV as the command line, Cancel stops a long pass, and the messages
+// for a missing header, another chemistry, a refused channel or interval and a failed save.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTableView>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/prompts.h"
+#include "processing/dic_processing_dialog.h"
+#include "processing/example_files.h"
+#include "processing/multi_nutrient_processing_dialog.h"
+#include "processing/nutrient_processing_dialog.h"
+#include "processing/ph_processing_dialog.h"
+#include "processing/process_command.h"
+#include "processing/processing_messages.h"
+#include "processing/ta_processing_dialog.h"
+
+namespace quelmar::processing {
+namespace {
+
+namespace fs = std::filesystem;
+
+void ensure_application() {
+    if (QApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "processing_ui_tests";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
+
+std::string read_file(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class ProcessingDialog : public testing::Test {
+  protected:
+    void SetUp() override {
+        ensure_application();
+        dir_ = fs::path(testing::TempDir()) / "proc_dialogs";
+        fs::create_directories(dir_);
+    }
+    QString write(const std::string& name, const std::string& text) {
+        const fs::path p = dir_ / name;
+        std::ofstream(p, std::ios::binary) << text;
+        return QString::fromStdString(p.string());
+    }
+    static void wait(RawProcessingDialog& d) {
+        QElapsedTimer t;
+        t.start();
+        while (d.busy() && t.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::processEvents();
+    }
+    // What quelmar-cli process writes for the same file.
+    std::string cli_csv(const std::vector<std::string>& files, bool multi) {
+        ProcessRequest r;
+        r.files = files;
+        r.multi = multi;
+        ProcessOutcome out;
+        run_process_request(r, out);
+        EXPECT_TRUE(out.has_rows);
+        const fs::path p = dir_ / "cli.csv";
+        EXPECT_TRUE(save_results(out.table, p.string()).ok);
+        return read_file(p);
+    }
+    std::string dialog_save(RawProcessingDialog& d) {
+        const fs::path p = dir_ / "dialog.csv";
+        prompts.choose(QString::fromStdString(p.string()));
+        d.save_pressed();
+        EXPECT_EQ("Save Processed Output", prompts.last_message().title.toStdString());
+        EXPECT_EQ("Processed Output saved to " + p.string(),
+                  prompts.last_message().text.toStdString());
+        return read_file(p);
+    }
+    template <class Dialog>
+    void saves_what_the_cli_writes(const std::string& text, std::size_t rows) {
+        const QString path = write("raw.csv", text);
+        prompts.choose(path);
+        const std::size_t shown = prompts.messages().size();
+        Dialog d;
+        ASSERT_TRUE(d.start());
+        EXPECT_EQ(shown, prompts.messages().size());
+        EXPECT_FALSE(d.save_button()->isEnabled());
+        d.process_pressed();
+        wait(d);
+        EXPECT_TRUE(d.save_button()->isEnabled());
+        EXPECT_EQ(rows, d.results().row_count());
+        EXPECT_EQ(static_cast<int>(rows), d.results_view()->model()->rowCount());
+        EXPECT_EQ(static_cast<int>(d.processing_log().size()), d.log_view()->model()->rowCount());
+        EXPECT_EQ(cli_csv({path.toStdString()}, false), dialog_save(d));
+    }
+    app::ScriptedPrompts prompts;
+    fs::path dir_;
+};
+
+TEST_F(ProcessingDialog, EachDialogSavesWhatTheCommandLineWrites) {
+    ExampleOptions o;
+    o.cycles = 3;
+    saves_what_the_cli_writes<NutrientProcessingDialog>(nutrient_example(o), 3);
+    saves_what_the_cli_writes<PhProcessingDialog>(ph_example(o), 3);
+    saves_what_the_cli_writes<TaProcessingDialog>(ta_example(o), 3);
+    saves_what_the_cli_writes<DicProcessingDialog>(dic_example(o), 3);
+}
+
+TEST_F(ProcessingDialog, MultiFileDialogRunsTheBatchAtOnce) {
+    ExampleOptions o;
+    o.cycles = 2;
+    o.sensor_name = "QM-A";
+    const QString a = write("a.csv", nutrient_example(o));
+    o.sensor_name = "QM-B";
+    o.nutrient_type = protocol::chemistry::phosphate;
+    const QString b = write("b.csv", nutrient_example(o));
+    const QString ph = write("p.csv", ph_example(o));
+    prompts.choose(QStringList{a, ph, b});
+    MultiNutrientProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    EXPECT_EQ("Dialog", d.windowTitle().toStdString());
+    EXPECT_TRUE(d.process_button()->isHidden());
+    wait(d);
+    ASSERT_EQ(4u, d.results().row_count());
+    EXPECT_EQ("QM-A", d.results().row(0)[8]);
+    EXPECT_EQ("QM-B", d.results().row(3)[8]);
+    EXPECT_TRUE(d.save_button()->isEnabled());
+    EXPECT_EQ(cli_csv({a.toStdString(), ph.toStdString(), b.toStdString()}, true), dialog_save(d));
+}
+
+TEST_F(ProcessingDialog, NutrientTypeSetsTitlesAndRulesFollowTheChoices) {
+    ExampleOptions o;
+    o.nutrient_type = protocol::chemistry::silicate;
+    prompts.choose(write("s.csv", nutrient_example(o)));
+    NutrientProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    EXPECT_EQ("Process Raw Silicate Data", d.windowTitle().toStdString());
+    EXPECT_EQ("Silicate (Short.uM)", d.results().titles()[3]);
+    EXPECT_EQ("1:4.000", d.optical_correction_dilution->text().toStdString());
+    EXPECT_EQ("10.000", d.standard1_concentration->text().toStdString());
+
+    d.nutrient_type->setCurrentIndex(0);  // Nitrate
+    EXPECT_EQ("Process Raw Nitrate Data", d.windowTitle().toStdString());
+    EXPECT_EQ("Nitrate (Long.uM)", d.results().titles()[4]);
+    EXPECT_EQ("1:1.500", d.optical_correction_dilution->text().toStdString());
+
+    d.standard_adjustment->setCurrentIndex(1);  // Standard 2
+    d.processing_trigger->setCurrentIndex(2);   // Sample
+    EXPECT_FALSE(d.standard1_measurement_state->isEnabled());
+    EXPECT_FALSE(d.standard1_concentration->isEnabled());
+    EXPECT_TRUE(d.standard2_measurement_state->isEnabled());
+    d.processing_trigger->setCurrentIndex(0);  // Standard 1
+    EXPECT_TRUE(d.standard1_measurement_state->isEnabled());
+
+    EXPECT_FALSE(d.oc_sample_state->isEnabled());
+    d.optical_correction->click();
+    EXPECT_TRUE(d.oc_sample_state->isEnabled());
+    EXPECT_TRUE(d.optical_correction_dilution->isEnabled());
+}
+
+TEST_F(ProcessingDialog, MissingHeaderLeavesTheControlsEmpty) {
+    ExampleOptions o;
+    o.header = false;
+    prompts.choose(write("bare.csv", nutrient_example(o)));
+    NutrientProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    const auto& texts = processing_texts(Chemistry::nutrient);
+    ASSERT_EQ(1u, prompts.messages().size());
+    EXPECT_EQ(texts.caption, prompts.last_message().title.toStdString());
+    EXPECT_EQ(texts.no_parameters, prompts.last_message().text.toStdString());
+    EXPECT_EQ(-1, d.nutrient_type->currentIndex());
+    EXPECT_TRUE(d.sample_intake_state->text().isEmpty());
+    EXPECT_TRUE(d.process_button()->isEnabled());
+    // Nothing typed: every state 0, no cycle, no row; the end of the file is still handled.
+    d.process_pressed();
+    wait(d);
+    EXPECT_EQ(0u, d.results().row_count());
+    EXPECT_TRUE(d.save_button()->isEnabled());
+}
+
+TEST_F(ProcessingDialog, AnotherChemistryClosesTheDialog) {
+    ExampleOptions o;
+    prompts.choose(write("ph.csv", ph_example(o)));
+    TaProcessingDialog d;
+    EXPECT_FALSE(d.start());
+    EXPECT_EQ("This file has the wrong chemistry type for TA processing.",
+              prompts.last_message().text.toStdString());
+    prompts.choose_cancel();
+    DicProcessingDialog cancelled;
+    EXPECT_FALSE(cancelled.start());
+}
+
+TEST_F(ProcessingDialog, ChannelBeyondTheEightIsRefusedNotReplaced) {
+    ExampleOptions o;
+    std::string text = nutrient_example(o);
+    const std::string key = "MEASUREMENT_CHANNEL_SHORT=2";
+    text.replace(text.find(key), key.size(), "MEASUREMENT_CHANNEL_SHORT=9");
+    prompts.choose(write("ch9.csv", text));
+    NutrientProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    EXPECT_EQ(-1, d.short_measure->currentIndex());  // not shown as channel 0
+    d.process_pressed();
+    wait(d);
+    EXPECT_FALSE(d.busy());
+    EXPECT_EQ(0u, d.results().row_count());
+    EXPECT_FALSE(d.save_button()->isEnabled());
+    EXPECT_NE(std::string::npos,
+              prompts.last_message().text.toStdString().find("Channel 9 given for the Short"));
+    // Choosing a channel by hand lets it through.
+    d.short_measure->setCurrentIndex(2);
+    d.process_pressed();
+    wait(d);
+    EXPECT_EQ(o.cycles, d.results().row_count());
+}
+
+TEST_F(ProcessingDialog, PhIntervalOfZeroIsRefused) {
+    ExampleOptions o;
+    prompts.choose(write("ph.csv", ph_example(o)));
+    PhProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    EXPECT_EQ("100", d.sample_interval->text().toStdString());
+    EXPECT_EQ("-0.01582", d.dph_dt->text().toStdString());
+    d.sample_interval->setText("0");
+    d.process_pressed();
+    wait(d);
+    EXPECT_EQ(0u, d.results().row_count());
+    EXPECT_EQ("Process Raw pH Data", prompts.last_message().title.toStdString());
+    EXPECT_NE(std::string::npos, prompts.last_message().text.toStdString().find("interval of 0"));
+}
+
+TEST_F(ProcessingDialog, CancelStopsALongPass) {
+    ExampleOptions o;
+    o.cycles = 6000;  // about 290 000 lines
+    prompts.choose(write("long.csv", nutrient_example(o)));
+    NutrientProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    d.process_pressed();
+    EXPECT_TRUE(d.busy());
+    EXPECT_TRUE(d.cancel_button()->isEnabled());
+    EXPECT_FALSE(d.process_button()->isEnabled());
+    d.cancel_button()->click();
+    wait(d);
+    EXPECT_FALSE(d.busy());
+    EXPECT_LT(d.results().row_count(), 6000u);
+    EXPECT_FALSE(d.save_button()->isEnabled());
+    EXPECT_FALSE(d.cancel_button()->isEnabled());
+    EXPECT_EQ(0u,
+              d.processing_log().line(d.processing_log().size() - 1).find("Processing cancelled"));
+    // A second Process runs to the end and keeps the latest 5001 rows.
+    d.process_pressed();
+    wait(d);
+    EXPECT_EQ(max_result_rows, d.results().row_count());
+    EXPECT_TRUE(d.save_button()->isEnabled());
+}
+
+TEST_F(ProcessingDialog, FailedSaveIsReportedAndKeepsTheEarlierFile) {
+    ExampleOptions o;
+    prompts.choose(write("dic.csv", dic_example(o)));
+    DicProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    EXPECT_FALSE(d.inlets[0].intake_state->isEnabled());  // CRM
+    EXPECT_TRUE(d.inlets[0].crm_value->isEnabled());
+    EXPECT_EQ("2030.50", d.inlets[0].crm_value->text().toStdString());
+    EXPECT_TRUE(d.inlets[1].intake_state->isEnabled());  // Sample
+    EXPECT_FALSE(d.inlets[1].crm_value->isEnabled());
+    EXPECT_FALSE(d.inlets[2].measurement_state->isEnabled());  // Unused
+    d.process_pressed();
+    wait(d);
+    const std::string missing = (dir_ / "no_such_folder" / "out.csv").string();
+    prompts.choose(QString::fromStdString(missing));
+    d.save_pressed();
+    EXPECT_EQ("Save Processed Output", prompts.last_message().title.toStdString());
+    EXPECT_EQ("Unable to open " + missing + " for write",
+              prompts.last_message().text.toStdString());
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+}  // namespace
+}  // namespace quelmar::processing
