@@ -13,6 +13,7 @@
 #include "app/start_states_dialog.h"
 #include "live/raw_output_graph_view.h"
 #include "live/raw_output_text_view.h"
+#include "processing/processing_dialog.h"
 #include "protocol/device_commands.h"
 #include "statemachine/state_machine_editor_dialog.h"
 #include "virtual_sensor/virtual_sensor.h"
@@ -78,6 +79,18 @@ void MainWindow::build_menus() {
     file_menu_ = menuBar()->addMenu("&File");
     add_item(file_menu_, "&Disconnect", G::connected, [this] { disconnect_sensor(); });
     add_item(file_menu_, "&Mount Sensor As Drive", G::configuration, [this] { mount_pressed(); });
+    file_menu_->addSeparator();
+    // Offline processing of raw output files needs no sensor.
+    add_item(file_menu_, "Process Raw &Nutrient File...", G::always,
+             [this] { processing::run_nutrient_processing_dialog(this); });
+    add_item(file_menu_, "Process Raw N&utrient File (Multi)...", G::always,
+             [this] { processing::run_multi_nutrient_processing_dialog(this); });
+    add_item(file_menu_, "Process Raw p&H File...", G::always,
+             [this] { processing::run_ph_processing_dialog(this); });
+    add_item(file_menu_, "Process Raw &TA File...", G::always,
+             [this] { processing::run_ta_processing_dialog(this); });
+    add_item(file_menu_, "Process Raw &DIC File...", G::always,
+             [this] { processing::run_dic_processing_dialog(this); });
     file_menu_->addSeparator();
     attach_action_ = add_item(file_menu_, "Attach &Virtual Sensor", G::always,
                               [this] { attach_virtual_sensor(); });
