@@ -24,7 +24,9 @@
 #include "processing/nutrient_processing_dialog.h"
 #include "processing/ph_processing_dialog.h"
 #include "processing/process_command.h"
+#include "processing/processing_log_model_qt.h"
 #include "processing/processing_messages.h"
+#include "processing/result_table_model_qt.h"
 #include "processing/ta_processing_dialog.h"
 
 namespace quelmar::processing {
@@ -285,6 +287,36 @@ TEST_F(ProcessingDialog, FailedSaveIsReportedAndKeepsTheEarlierFile) {
     EXPECT_EQ("Unable to open " + missing + " for write",
               prompts.last_message().text.toStdString());
     EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(ProcessingDialog, ModelsFollowTheCoreListsAsTheyGrow) {
+    ProcessingLog log;
+    ProcessingLogModel log_model(log);
+    for (int i = 0; i < 1000000; ++i)
+        log.add("line " + std::to_string(i));
+    EXPECT_TRUE(log_model.refresh());
+    EXPECT_FALSE(log_model.refresh());
+    ASSERT_EQ(1000000, log_model.rowCount());
+    EXPECT_EQ("line 999999", log_model.index(999999).data().toString().toStdString());
+    QListView view;
+    view.setUniformItemSizes(true);
+    view.setModel(&log_model);
+    view.scrollToBottom();
+    log.clear();
+    EXPECT_TRUE(log_model.refresh());
+    EXPECT_EQ(0, log_model.rowCount());
+
+    ResultTable table({{"A", 10}, {"B", 12}});
+    ResultTableModel table_model(table);
+    EXPECT_EQ(2, table_model.columnCount());
+    EXPECT_EQ("B", table_model.headerData(1, Qt::Horizontal).toString().toStdString());
+    for (int i = 0; i < 6000; ++i)
+        table.add_row({std::to_string(i), "x"});
+    EXPECT_TRUE(table_model.refresh());
+    ASSERT_EQ(5001, table_model.rowCount());
+    EXPECT_EQ("999", table_model.index(0, 0).data().toString().toStdString());
+    EXPECT_EQ("5999", table_model.index(5000, 0).data().toString().toStdString());
+    EXPECT_EQ((std::vector<int>{10, 12}), table_model.column_widths());
 }
 
 }  // namespace
