@@ -204,6 +204,15 @@ TEST_F(ProcessingDialog, AnotherChemistryClosesTheDialog) {
     EXPECT_FALSE(cancelled.start());
 }
 
+TEST_F(ProcessingDialog, UnreadableFileShowsTheReadError) {
+    // A folder opens for reading but every read fails.
+    prompts.choose(QString::fromStdString(dir_.string()));
+    PhProcessingDialog d;
+    EXPECT_FALSE(d.start());
+    EXPECT_EQ("Process Raw pH Output", prompts.last_message().title.toStdString());
+    EXPECT_EQ("I/O error reading input file", prompts.last_message().text.toStdString());
+}
+
 TEST_F(ProcessingDialog, ChannelBeyondTheEightIsRefusedNotReplaced) {
     ExampleOptions o;
     std::string text = nutrient_example(o);
