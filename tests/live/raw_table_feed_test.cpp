@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <mutex>
+#include <thread>
+
 #include "common/bytes.h"
 
 namespace quelmar::live {
@@ -94,6 +98,44 @@ TEST(RawTableFeed, RowTexts) {
     for (std::size_t c = 15; c < raw_table_columns; ++c) EXPECT_EQ(no_platform[c], "n/a") << c;
     EXPECT_EQ(no_platform[14], "02/01/1970 00:00:00");
     EXPECT_STREQ(raw_table_titles[10], "Temp (\u00b0C)");
+}
+
+// The view's thread reads the history while another thread appends, as the status monitor
+// does; under the thread sanitizer this shows the sharing is synchronised.
+TEST(RawTableWorker, FollowsAHistoryFilledByAnotherThread) {
+    using namespace std::chrono_literals;
+    app::ReadingsHistory h;
+    std::mutex m;
+    std::vector<std::uint32_t> shown;
+    std::atomic<bool> running{true};
+    RawTableWorker worker;
+    worker.start([&] { return running.load(); }, h,
+                 [&](FeedStep step) {
+                     std::lock_guard lock(m);
+                     if (step.clear) shown.clear();
+                     for (const auto& r : step.rows) shown.push_back(counter_of(r));
+                 },
+                 1ms);
+    std::thread writer([&] {
+        for (std::uint32_t i = 1; i <= 300; ++i) {
+            h.offer(reading(i));
+            std::this_thread::sleep_for(200us);
+        }
+    });
+    writer.join();
+    const auto until = std::chrono::steady_clock::now() + 5s;
+    for (;;) {
+        {
+            std::lock_guard lock(m);
+            if (!shown.empty() && shown.back() == 300) break;
+        }
+        ASSERT_LT(std::chrono::steady_clock::now(), until);
+        std::this_thread::sleep_for(1ms);
+    }
+    worker.stop();
+    EXPECT_FALSE(worker.running());
+    std::lock_guard lock(m);
+    for (std::size_t i = 1; i < shown.size(); ++i) EXPECT_LT(shown[i - 1], shown[i]);
 }
 
 }  // namespace
