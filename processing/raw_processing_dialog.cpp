@@ -217,8 +217,15 @@ void RawProcessingDialog::save_pressed() {
                                          QStringLiteral("CSV Files (*.csv)"));
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
+    if (QFileInfo(path).suffix().isEmpty()) {
         path += QStringLiteral(".csv");
+        // The file dialog asked about the name as typed, not about the one with ".csv".
+        if (QFileInfo::exists(path) &&
+            !app::ask_yes_no(
+                this, QStringLiteral("Save Processed Output"),
+                QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path)))
+            return;
+    }
     const SaveOutcome saved = save_results(table_, path.toStdString());
     if (!saved.message.empty())
         app::show_message(this, QStringLiteral("Save Processed Output"), qs(saved.message),

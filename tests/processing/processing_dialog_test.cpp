@@ -296,6 +296,21 @@ TEST_F(ProcessingDialog, FailedSaveIsReportedAndKeepsTheEarlierFile) {
     EXPECT_EQ("Unable to open " + missing + " for write",
               prompts.last_message().text.toStdString());
     EXPECT_FALSE(fs::exists(missing));
+
+    // A name typed without ".csv" gets it; an existing file of that name is asked about.
+    const std::string named = (dir_ / "named").string();
+    std::ofstream(named + ".csv") << "earlier\n";
+    prompts.choose(QString::fromStdString(named));
+    prompts.answer_no();
+    d.save_pressed();
+    EXPECT_EQ(app::PromptRecord::Kind::yes_no, prompts.shown.back().kind);
+    EXPECT_EQ("earlier\n", read_file(named + ".csv"));
+    prompts.choose(QString::fromStdString(named));
+    prompts.answer_yes();
+    d.save_pressed();
+    EXPECT_EQ("Processed Output saved to " + named + ".csv",
+              prompts.last_message().text.toStdString());
+    EXPECT_EQ(0u, read_file(named + ".csv").find("Time (platform),Meas State"));
 }
 
 TEST_F(ProcessingDialog, ModelsFollowTheCoreListsAsTheyGrow) {
