@@ -32,10 +32,10 @@ ConnectView::ConnectView(link::SensorLink& link, QWidget* parent)
     list_->setRootIsDecorated(false);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setHeaderLabels({"Name", "Serial Number", "State", "Type"});
-    // Column widths in dialog base units: a quarter of the average character width.
+    // Column widths in dialog base units (the average character width), with the cell margins.
     const int unit = fontMetrics().averageCharWidth();
     const int widths[] = {15, 10, 15, 35};
-    for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, widths[c] * unit);
+    for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, widths[c] * unit + 16);
 
     connect(connect_, &QPushButton::clicked, this, &ConnectView::connect_pressed);
     connect(list_, &QTreeWidget::itemClicked, this, &ConnectView::item_clicked);

@@ -33,11 +33,13 @@ RawOutputGraphView::RawOutputGraphView(const app::ShellContext& context, QWidget
                                   .arg(colour.r)
                                   .arg(colour.g)
                                   .arg(colour.b));
+        swatch->setFixedWidth(swatch->sizeHint().width());
         boxes->addWidget(swatch, int(c), 0);
         boxes->addWidget(channels_[c], int(c), 1);
         connect(channels_[c], &QCheckBox::toggled, this,
                 [c](bool on) { raw_graph_settings().channel_shown[c] = on; });
     }
+    boxes->setColumnStretch(1, 1);
     column->addLayout(boxes);
     column->addWidget(platform_);
     column->addWidget(thermistor_);

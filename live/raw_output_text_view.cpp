@@ -1,6 +1,7 @@
 #include "live/raw_output_text_view.h"
 
 #include <QHeaderView>
+#include <algorithm>
 #include <QMetaObject>
 #include <QVBoxLayout>
 
@@ -28,9 +29,12 @@ RawOutputTextView::RawOutputTextView(const app::ShellContext& context, QWidget* 
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    const int unit = fontMetrics().averageCharWidth();
+    table_->setWordWrap(false);
+    // Widths are given in average character widths; digits are wider than the average, and
+    // the cells have their margins.
+    const int unit = std::max(fontMetrics().averageCharWidth(), fontMetrics().horizontalAdvance('0'));
     for (std::size_t c = 0; c < raw_table_columns; ++c)
-        table_->setColumnWidth(int(c), raw_table_widths[c] * unit);
+        table_->setColumnWidth(int(c), raw_table_widths[c] * unit + 12);
 
     connect(control_, &app::SensorControlWidget::start_requested, this,
             &ShellView::start_requested);
