@@ -200,6 +200,11 @@ void MainWindow::show_view_when_free(ViewKind kind) {
 }
 
 void MainWindow::show_view(ViewKind kind) {
+    // Views of features the program does not have yet are not offered; asking for one, or
+    // for a live view while not connected, keeps the current view.
+    const bool available =
+        kind == ViewKind::connect || kind == ViewKind::raw_graph || kind == ViewKind::raw_text;
+    if (!available || (kind != ViewKind::connect && !is_connected(state_))) return;
     drop_view();
     const ShellContext context{&link_, &monitor_, state_};
     ShellView* view = nullptr;
