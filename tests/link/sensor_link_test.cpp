@@ -177,20 +177,35 @@ TEST_F(LinkFixture, LateReplyNeverAnswersTheNextRequest) {
 }
 
 TEST_F(LinkFixture, ThreadThatCannotGetTheLockInTimeFailsWithoutTouchingTheDevice) {
-    open();
-    // Every reply is far too late, so each exchange holds the lock for the whole time-out.
-    sensor.set_reply_latency(2000ms);
+    // Both waits of an exchange last 400 ms. Every reply is far too late, so each exchange
+    // holds the lock for its whole time-out. The first exchange takes the lock; half-way
+    // through it two more start together: one gets the lock when the first gives up, 200 ms
+    // before its own lock wait would end, and the other is still waiting when its lock wait
+    // ends 200 ms before the second exchange gives up. The margins are wide so that a loaded
+    // machine cannot change the outcome.
+    constexpr std::uint32_t timeout_ms = 400;
+    open(timeout_ms);
+    sensor.set_reply_latency(5000ms);
+    auto exchange = [this] {
+        SensorReport r = SensorReport::request(295);
+        return link::sensor_exchange(sensor_link, r);
+    };
     std::vector<std::future<LinkResult>> results;
-    for (int i = 0; i < 3; ++i) {
-        results.push_back(std::async(std::launch::async, [this] {
-            SensorReport r = SensorReport::request(295);
-            return link::sensor_exchange(sensor_link, r);
-        }));
+    results.push_back(std::async(std::launch::async, exchange));
+    const auto first_seen_by = std::chrono::steady_clock::now() + 2s;
+    while (sensor.requests().empty() && std::chrono::steady_clock::now() < first_seen_by) {
+        std::this_thread::sleep_for(1ms);
     }
+    ASSERT_EQ(sensor.requests().size(), 1u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(timeout_ms / 2));
+    for (int i = 0; i < 2; ++i) results.push_back(std::async(std::launch::async, exchange));
+
     std::vector<LinkResult> got;
     for (auto& f : results) got.push_back(f.get());
+    EXPECT_EQ(got[0], LinkResult::timed_out);
     EXPECT_EQ(std::count(got.begin(), got.end(), LinkResult::timed_out), 2);
     EXPECT_EQ(std::count(got.begin(), got.end(), LinkResult::failed), 1);
+    // The thread that never got the lock never wrote to the device.
     EXPECT_EQ(sensor.requests().size(), 2u);
     link::sensor_link_close(sensor_link);
 }
