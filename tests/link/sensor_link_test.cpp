@@ -152,10 +152,13 @@ TEST_F(LinkFixture, DroppedReplyTimesOutAndTheNextExchangeWorks) {
 }
 
 TEST_F(LinkFixture, LateReplyNeverAnswersTheNextRequest) {
-    open();
+    // A 400 ms time-out leaves a wide margin around every reply, so that a loaded machine
+    // cannot move one across a deadline.
+    constexpr int timeout_ms = 400;
+    open(timeout_ms);
     // The first reply comes 100 ms after its exchange gave up, in the middle of the second
-    // exchange, whose own reply comes later still.
-    sensor.delay_next_reply(std::chrono::milliseconds(short_timeout_ms + 100));
+    // exchange, whose own reply comes 30 ms later still and well inside its time-out.
+    sensor.delay_next_reply(std::chrono::milliseconds(timeout_ms + 100));
     SensorReport first = SensorReport::request(294);
     EXPECT_EQ(link::sensor_exchange(sensor_link, first), LinkResult::timed_out);
 
@@ -167,10 +170,10 @@ TEST_F(LinkFixture, LateReplyNeverAnswersTheNextRequest) {
 
     // A late reply that arrives while nothing is asked is gone before the next request.
     sensor.set_reply_latency(0ms);
-    sensor.delay_next_reply(std::chrono::milliseconds(short_timeout_ms + 30));
+    sensor.delay_next_reply(std::chrono::milliseconds(timeout_ms + 30));
     SensorReport third = SensorReport::request(294);
     EXPECT_EQ(link::sensor_exchange(sensor_link, third), LinkResult::timed_out);
-    std::this_thread::sleep_for(100ms);
+    std::this_thread::sleep_for(200ms);
     SensorReport fourth = SensorReport::request(448);
     ASSERT_EQ(link::sensor_exchange(sensor_link, fourth), LinkResult::ok);
     EXPECT_EQ(fourth.command(), 448);
