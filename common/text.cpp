@@ -1,5 +1,7 @@
 #include "common/text.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
@@ -16,6 +18,37 @@ std::string format_text(const char* format, ...) {
     return std::string(buffer, static_cast<std::size_t>(n) < max_text_length
                                    ? static_cast<std::size_t>(n)
                                    : max_text_length);
+}
+
+void append_text(std::string& out, std::string_view piece) {
+    out.append(piece);
+}
+
+void append_text(std::string& out, Fixed number) {
+    // Shortest exact fixed notation of a double is at most 309 digits before the point.
+    char buffer[340];
+    const int digits = number.digits < 0 ? 0 : (number.digits > 17 ? 17 : number.digits);
+    if (!std::isfinite(number.value)) {
+        const int n = std::snprintf(buffer, sizeof buffer, "%.*f", digits, number.value);
+        out.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+        return;
+    }
+    // The standard's fixed form with a precision rounds exactly as printf does.
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, number.value,
+                                 std::chars_format::fixed, digits);
+    out.append(buffer, r.ec == std::errc() ? r.ptr : buffer);
+}
+
+void append_text(std::string& out, std::int64_t number) {
+    char buffer[24];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, number);
+    out.append(buffer, r.ptr);
+}
+
+void append_text(std::string& out, std::uint64_t number) {
+    char buffer[24];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, number);
+    out.append(buffer, r.ptr);
 }
 
 namespace {

@@ -43,7 +43,7 @@ std::optional<ChemistryValueRange> chemistry_value_range(protocol::ChemistryType
         case protocol::chemistry::dic:
             return ChemistryValueRange{"DIC (umol/kg)", 0, 500};
         case protocol::chemistry::ammonia:
-            return ChemistryValueRange{"Ammonia (???)", 0, 5};
+            return ChemistryValueRange{"Ammonia (?\?\?)", 0, 5};
         default:
             return std::nullopt;
     }

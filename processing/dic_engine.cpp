@@ -7,7 +7,9 @@
 
 namespace quelmar::processing {
 
+using common::Fixed;
 using common::format_text;
+using common::text_of;
 
 DicEngine::DicEngine(const DicSettings& settings, LogSink log)
     : settings_(settings), log_(std::move(log)) {
@@ -121,10 +123,10 @@ std::vector<ResultColumn> dic_columns() {
 std::vector<std::string> dic_row(const DicResult& r) {
     return {common::sensor_time_text(r.time),
             format_text("%u", static_cast<unsigned>(r.measurement_state)),
-            format_text("%.3f", r.dic),
-            format_text("%.3f", static_cast<double>(r.sample_step)),
-            format_text("%.3f", static_cast<double>(r.crm_step)),
-            format_text("%.3f", static_cast<double>(r.temperature)),
+            text_of(Fixed{r.dic, 3}),
+            text_of(Fixed{static_cast<double>(r.sample_step), 3}),
+            text_of(Fixed{static_cast<double>(r.crm_step), 3}),
+            text_of(Fixed{static_cast<double>(r.temperature), 3}),
             r.validity == dic_good ? "good" : "bad"};
 }
 

@@ -30,7 +30,7 @@ enum class Scan { ok, fail, other };
 
 // "%u": white space, an optional sign, decimal digits; the value is what strtoul gives,
 // cut to 32 bits.
-inline Scan scan_unsigned(const char*& position, std::uint32_t& out) {
+__attribute__((always_inline)) inline Scan scan_unsigned(const char*& position, std::uint32_t& out) {
     const char* p = position;
     while (is_space(*p))
         ++p;
@@ -74,7 +74,7 @@ constexpr double exact_powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 // point (at least one digit), then an exponent marker with an optional sign; the marker and
 // its sign are consumed even when no exponent digit follows, and then add nothing. Infinity,
 // NaN and hexadecimal numbers are left to sscanf (Scan::other).
-inline Scan scan_double(const char*& position, double& out) {
+__attribute__((always_inline)) inline Scan scan_double(const char*& position, double& out) {
     const char* p = position;
     while (is_space(*p))
         ++p;

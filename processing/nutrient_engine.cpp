@@ -6,7 +6,9 @@
 
 namespace quelmar::processing {
 
+using common::Fixed;
 using common::format_text;
+using common::text_of;
 namespace chem = protocol::chemistry;
 
 namespace {
@@ -104,26 +106,26 @@ bool NutrientEngine::feed(const RawRecord& r) {
         const bool std2_in_use = adj != 0 || trig == 1;
         bool fires = false;
         if (q == p.blank_measurement_state) {
-            log(format_text("exited blank measurement state (%u)", q));
+            log(text_of("exited blank measurement state (", q, ")"));
             store(blank);
             fires = trig == 3;
         } else if (q == p.sample_measurement_state) {
-            log(format_text("exited sample measurement state (%u)", q));
+            log(text_of("exited sample measurement state (", q, ")"));
             store(sample);
             fires = trig == 2;
         } else if (std1_in_use && q == p.standard1_measurement_state) {
-            log(format_text("exited standard1 measurement state (%u)", q));
+            log(text_of("exited standard1 measurement state (", q, ")"));
             store(standard1);
             fires = trig == 0;
         } else if (std2_in_use && q == p.standard2_measurement_state) {
-            log(format_text("exited standard2 measurement state (%u)", q));
+            log(text_of("exited standard2 measurement state (", q, ")"));
             store(standard2);
             fires = trig == 1;
         } else if (p.optical_correction != 0 && q == p.oc_blank_state) {
-            log(format_text("exited optical correction blank measurement state (%u)", q));
+            log(text_of("exited optical correction blank measurement state (", q, ")"));
             store(oc_blank);
         } else if (p.optical_correction != 0 && q == p.oc_sample_state) {
-            log(format_text("exited optical correction sample measurement state (%u)", q));
+            log(text_of("exited optical correction sample measurement state (", q, ")"));
             store(oc_sample);
         }
         if (fires) {
@@ -142,7 +144,7 @@ bool NutrientEngine::feed(const RawRecord& r) {
         if (s == p.blank_measurement_state || s == p.sample_measurement_state ||
             s == p.standard1_measurement_state || s == p.standard2_measurement_state ||
             s == p.oc_blank_state || s == p.oc_sample_state) {
-            log(format_text("entering a measurement state (%u)", s));
+            log(text_of("entering a measurement state (", s, ")"));
             sums_ = {};
             count_ = 0;
         }
@@ -179,11 +181,11 @@ void NutrientEngine::fire() {
             absorbances_.sample[info.path] = as;
             absorbances_.standard1[info.path] = a1;
             absorbances_.standard2[info.path] = a2;
-            log(format_text("processed nutrient result (%s) at %u = %f", info.name,
-                            result_.platform_time, static_cast<double>(result_.*info.field)));
+            log(text_of("processed nutrient result (", info.name, ") at ", result_.platform_time,
+                        " = ", Fixed{static_cast<double>(result_.*info.field)}));
         } else {
-            log(format_text("processed nutrient result (%s) at %u failed", info.name,
-                            result_.platform_time));
+            log(text_of("processed nutrient result (", info.name, ") at ", result_.platform_time,
+                        " failed"));
         }
     }
 }
@@ -225,7 +227,7 @@ bool NutrientEngine::compute_path(NutrientPath, std::uint8_t m, std::uint8_t k,
                 return false;
             a1 = -std::log10(S1 / B);
             a2 = 0;
-            log(format_text("nutrient = (%f / %f) * %f", as, a1, c1));
+            log(text_of("nutrient = (", Fixed{as}, " / ", Fixed{a1}, ") * ", Fixed{c1}));
             concentration = as / a1 * c1;
             return true;
         }
@@ -234,7 +236,7 @@ bool NutrientEngine::compute_path(NutrientPath, std::uint8_t m, std::uint8_t k,
                 return false;
             a2 = -std::log10(S2 / B);
             a1 = 0;
-            log(format_text("nutrient = (%f / %f) * %f", as, a2, c2));
+            log(text_of("nutrient = (", Fixed{as}, " / ", Fixed{a2}, ") * ", Fixed{c2}));
             concentration = as / a2 * c2;
             return true;
         }
@@ -249,7 +251,7 @@ bool NutrientEngine::compute_path(NutrientPath, std::uint8_t m, std::uint8_t k,
             const double slope = (a1 * c1 + a2 * c2) / d;
             if (!(std::fabs(slope) > tiny))
                 return false;
-            log(format_text("nutrient = (%f - %f) / %f", as, 0.0, slope));
+            log(text_of("nutrient = (", Fixed{as}, " - ", Fixed{0.0}, ") / ", Fixed{slope}));
             concentration = (as - 0.0) / slope;
             return true;
         }
@@ -292,12 +294,12 @@ namespace {
 void add_common_cells(std::vector<std::string>& cells, const NutrientResult& r) {
     cells.push_back(common::sensor_time_text(r.platform_time));
     cells.push_back(common::sensor_time_text(r.sensor_time));
-    cells.push_back(format_text("%.3f", static_cast<double>(r.medium)));
-    cells.push_back(format_text("%.3f", static_cast<double>(r.short_)));
-    cells.push_back(format_text("%.3f", static_cast<double>(r.long_)));
-    cells.push_back(format_text("%.2f", static_cast<double>(r.depth)));
-    cells.push_back(format_text("%.3f", static_cast<double>(r.salinity)));
-    cells.push_back(format_text("%.3f", static_cast<double>(r.temperature)));
+    cells.push_back(text_of(Fixed{static_cast<double>(r.medium), 3}));
+    cells.push_back(text_of(Fixed{static_cast<double>(r.short_), 3}));
+    cells.push_back(text_of(Fixed{static_cast<double>(r.long_), 3}));
+    cells.push_back(text_of(Fixed{static_cast<double>(r.depth), 2}));
+    cells.push_back(text_of(Fixed{static_cast<double>(r.salinity), 3}));
+    cells.push_back(text_of(Fixed{static_cast<double>(r.temperature), 3}));
 }
 }  // namespace
 
@@ -306,9 +308,9 @@ std::vector<std::string> nutrient_row(const NutrientResult& r, const NutrientAbs
     cells.reserve(17);
     add_common_cells(cells, r);
     for (int path : {path_medium, path_short, path_long}) {
-        cells.push_back(format_text("%.6f", a.sample[path]));
-        cells.push_back(format_text("%.6f", a.standard1[path]));
-        cells.push_back(format_text("%.6f", a.standard2[path]));
+        cells.push_back(text_of(Fixed{a.sample[path], 6}));
+        cells.push_back(text_of(Fixed{a.standard1[path], 6}));
+        cells.push_back(text_of(Fixed{a.standard2[path], 6}));
     }
     return cells;
 }
@@ -329,7 +331,7 @@ std::vector<std::string> multi_nutrient_row(const NutrientResult& r, const std::
     std::vector<std::string> cells;
     cells.reserve(9);
     add_common_cells(cells, r);
-    cells.push_back(format_text("%s", sensor.c_str()));
+    cells.push_back(text_of(sensor));
     return cells;
 }
 

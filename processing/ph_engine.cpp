@@ -6,7 +6,9 @@
 
 namespace quelmar::processing {
 
+using common::Fixed;
 using common::format_text;
+using common::text_of;
 
 namespace {
 constexpr double tiny = 1e-11;
@@ -178,13 +180,13 @@ std::vector<ResultColumn> ph_columns() {
 
 std::vector<std::string> ph_row(const PhResult& r) {
     return {common::sensor_time_text(r.time),
-            format_text("%.3f", r.ph),
-            format_text("%.4f", r.r),
-            format_text("%.4f", r.r_adjusted),
-            format_text("%.3f", r.thermistor_temperature),
-            format_text("%.3f", static_cast<double>(r.salinity)),
-            format_text("%.3f", static_cast<double>(r.temperature)),
-            format_text("%.3f", static_cast<double>(r.dissolved_oxygen))};
+            text_of(Fixed{r.ph, 3}),
+            text_of(Fixed{r.r, 4}),
+            text_of(Fixed{r.r_adjusted, 4}),
+            text_of(Fixed{r.thermistor_temperature, 3}),
+            text_of(Fixed{static_cast<double>(r.salinity), 3}),
+            text_of(Fixed{static_cast<double>(r.temperature), 3}),
+            text_of(Fixed{static_cast<double>(r.dissolved_oxygen), 3})};
 }
 
 }  // namespace quelmar::processing

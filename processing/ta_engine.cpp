@@ -6,7 +6,9 @@
 
 namespace quelmar::processing {
 
+using common::Fixed;
 using common::format_text;
+using common::text_of;
 
 namespace {
 constexpr std::uint32_t max_records = 1000000;
@@ -119,10 +121,10 @@ std::vector<ResultColumn> ta_columns() {
 }
 
 std::vector<std::string> ta_row(const TaResult& r) {
-    return {common::sensor_time_text(r.time), format_text("%.3f", r.ta),
-            format_text("%.6f", static_cast<double>(r.absorbance_led1)),
-            format_text("%.6f", static_cast<double>(r.absorbance_led2)),
-            format_text("%.6f", static_cast<double>(r.temperature))};
+    return {common::sensor_time_text(r.time), text_of(Fixed{r.ta, 3}),
+            text_of(Fixed{static_cast<double>(r.absorbance_led1), 6}),
+            text_of(Fixed{static_cast<double>(r.absorbance_led2), 6}),
+            text_of(Fixed{static_cast<double>(r.temperature), 6})};
 }
 
 }  // namespace quelmar::processing
