@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "common/spin.h"
+
 namespace quelmar::link {
 
 namespace {
@@ -9,16 +11,7 @@ namespace {
 // for it by spinning this long before sleeping saves two thread wake-ups per exchange.
 constexpr auto spin_before_sleep = std::chrono::microseconds(40);
 
-template <class Ready>
-void spin_until(const Ready& ready, std::chrono::microseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (unsigned i = 0; !ready(); ++i) {
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
-        if ((i & 63) == 63 && std::chrono::steady_clock::now() >= deadline) return;
-    }
-}
+using common::spin_until;
 
 // The worker reads in short slices so that an abandoned request or a close is noticed within
 // this bound even on a backend whose blocking read cannot be interrupted.

@@ -1,5 +1,9 @@
 #include "processing/data_pass.h"
 
+#include <memory>
+#include <thread>
+
+#include "common/helper_thread.h"
 #include "common/text.h"
 #include "processing/dic_engine.h"
 #include "processing/line_parser.h"
@@ -10,6 +14,19 @@
 namespace quelmar::processing {
 
 namespace {
+
+// Lines read in one batch; half of them on a helper thread when the file is big.
+constexpr std::size_t batch_lines = 16384;
+// Below this a second thread costs more than it saves.
+constexpr std::uint64_t helper_min_bytes = 4u << 20;
+
+unsigned parse_threads(const PassControl& control, std::uint64_t size) {
+    if (control.parser == LineParser::scanf_reference)
+        return 1;
+    if (control.parse_threads != 0)
+        return control.parse_threads > 1 ? 2 : 1;
+    return std::thread::hardware_concurrency() > 1 && size >= helper_min_bytes ? 2 : 1;
+}
 
 template <class Engine, class Accept, class OnReady>
 PassStats data_pass(RawSource& source, Engine& engine, DataForm form, Accept accept,
@@ -22,28 +39,54 @@ PassStats data_pass(RawSource& source, Engine& engine, DataForm form, Accept acc
     const auto parse =
         control.parser == LineParser::fast ? &parse_data_line : &parse_data_line_scanf;
     const std::uint64_t total = source.size();
+    std::unique_ptr<common::HelperThread> helper;
+    if (parse_threads(control, total) > 1)
+        helper = std::make_unique<common::HelperThread>();
+
     LineReader reader(source);
-    std::string_view line;
-    RawRecord record;
-    while (reader.next(line)) {
-        if ((++stats.lines & 0xFFF) == 0) {
-            if (control.cancel && control.cancel->load(std::memory_order_relaxed)) {
-                stats.status = PassStatus::cancelled;
-                stats.bytes = reader.bytes_read();
-                return stats;
+    std::vector<std::string_view> lines;
+    lines.reserve(batch_lines);
+    std::vector<RawRecord> records(batch_lines);
+    std::vector<int> fields(batch_lines);  // -1 for a line that is no data line
+    auto read_lines = [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i) {
+            if (!is_data_line(lines[i])) {
+                fields[i] = -1;
+                continue;
             }
-            if (control.progress && (stats.lines & 0xFFFF) == 0)
-                control.progress(reader.bytes_read(), total);
+            records[i] = RawRecord{};
+            fields[i] = parse(lines[i], form, records[i]);
         }
-        if (!is_data_line(line))
-            continue;
-        record = RawRecord{};
-        if (!accept(parse(line, form, record)))
-            continue;
-        ++stats.records;
-        if (engine.feed(record)) {
-            on_ready();
-            ++stats.results;
+    };
+    std::uint64_t next_progress = 0;
+    while (reader.next_batch(lines, batch_lines)) {
+        if (control.cancel && control.cancel->load(std::memory_order_relaxed)) {
+            stats.status = PassStatus::cancelled;
+            stats.bytes = reader.bytes_read();
+            return stats;
+        }
+        const std::size_t n = lines.size();
+        if (helper && n >= 64) {
+            const std::size_t half = n / 2;
+            helper->start([&, half, n] { read_lines(half, n); });
+            read_lines(0, half);
+            helper->wait();
+        } else {
+            read_lines(0, n);
+        }
+        stats.lines += n;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (fields[i] < 0 || !accept(fields[i]))
+                continue;
+            ++stats.records;
+            if (engine.feed(records[i])) {
+                on_ready();
+                ++stats.results;
+            }
+        }
+        if (control.progress && stats.lines >= next_progress) {
+            control.progress(reader.bytes_read(), total);
+            next_progress = stats.lines + 65536;
         }
     }
     stats.bytes = reader.bytes_read();

@@ -24,6 +24,11 @@ struct PassControl {
     // Bytes read so far and the total (0 when unknown); called every few thousand lines.
     std::function<void(std::uint64_t done, std::uint64_t total)> progress;
     LineParser parser = LineParser::fast;
+    // Threads that read the data lines of a batch: 0 chooses (two for a file of a few
+    // megabytes or more on a machine with two cores or more, else one); the scanf reference
+    // always reads on one. The engine always sees the lines in file order on the calling
+    // thread.
+    unsigned parse_threads = 0;
 };
 
 struct PassStats {

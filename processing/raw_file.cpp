@@ -94,24 +94,42 @@ bool LineReader::fill() {
     return true;
 }
 
-bool LineReader::next(std::string_view& line) {
+bool LineReader::take_buffered(std::string_view& line) {
     for (;;) {
         const char* start = buffer_.get() + begin_;
         const void* nl = std::memchr(start, '\n', end_ - begin_);
-        if (nl) {
-            const char* stop = static_cast<const char*>(nl);
-            std::size_t length = static_cast<std::size_t>(stop - start);
-            consumed_ += length + 1;
-            begin_ += length + 1;
-            if (skipping_ || length > max_line_length) {
-                skipping_ = false;
-                continue;
-            }
-            if (length > 0 && start[length - 1] == '\r')
-                --length;
-            line = std::string_view(start, length);
-            return true;
+        if (!nl)
+            return false;
+        const char* stop = static_cast<const char*>(nl);
+        std::size_t length = static_cast<std::size_t>(stop - start);
+        consumed_ += length + 1;
+        begin_ += length + 1;
+        if (skipping_ || length > max_line_length) {
+            skipping_ = false;
+            continue;
         }
+        if (length > 0 && start[length - 1] == '\r')
+            --length;
+        line = std::string_view(start, length);
+        return true;
+    }
+}
+
+bool LineReader::next_batch(std::vector<std::string_view>& lines, std::size_t max) {
+    lines.clear();
+    std::string_view line;
+    if (max == 0 || !next(line))
+        return false;
+    lines.push_back(line);
+    while (lines.size() < max && take_buffered(line))
+        lines.push_back(line);
+    return true;
+}
+
+bool LineReader::next(std::string_view& line) {
+    for (;;) {
+        if (take_buffered(line))
+            return true;
         if (!skipping_ && end_ - begin_ >= max_line_length) {
             // Too long to be a line of this file: drop what we have and skip to its end.
             consumed_ += end_ - begin_;
@@ -126,7 +144,7 @@ bool LineReader::next(std::string_view& line) {
         if (failed_ || begin_ == end_)
             return false;
         // The last line has no line feed.
-        start = buffer_.get() + begin_;
+        const char* start = buffer_.get() + begin_;
         std::size_t length = end_ - begin_;
         consumed_ += length;
         begin_ = end_;

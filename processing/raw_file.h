@@ -73,11 +73,16 @@ class LineReader {
     explicit LineReader(RawSource& source, std::size_t chunk_size = 4 << 20);
     // The next line; false at the end of the data or on a read error (see failed()).
     bool next(std::string_view& line);
+    // The next line as next() gives it, then as many more lines (up to `max` in all) as are
+    // already in the buffer. The lines stay valid until the next call of next or next_batch.
+    // False, with no lines, where next() would give false.
+    bool next_batch(std::vector<std::string_view>& lines, std::size_t max);
     bool failed() const { return failed_; }
     std::uint64_t bytes_read() const { return consumed_; }
 
   private:
     bool fill();
+    bool take_buffered(std::string_view& line);  // a whole line already in the buffer
     RawSource& source_;
     std::unique_ptr<char[]> buffer_;
     std::size_t capacity_ = 0;

@@ -124,53 +124,69 @@ TEST(DataPass, CancelStopsThePass) {
     EXPECT_LT(stats.lines, 10000u);
 }
 
-TEST(DataPass, FastAndScanfReadingGiveTheSameResults) {
+TEST(DataPass, FastScanfAndTwoThreadReadingGiveTheSameResultsAndLog) {
+    // Files long enough for several batches of lines, so that the two-thread reading splits
+    // batches and the engines still see every line in file order.
     ExampleOptions o;
-    o.cycles = 5;
-    const std::string texts[] = {nutrient_example(o), ph_example(o), ta_example(o), dic_example(o)};
-    auto run = [&](LineParser parser) {
-        std::vector<std::vector<std::vector<std::string>>> out;
+    o.cycles = 700;
+    const std::string nutrient = nutrient_example(o);
+    o.cycles = 90;
+    const std::string ph = ph_example(o);
+    o.cycles = 40;
+    const std::string ta = ta_example(o), dic = dic_example(o);
+    using Outcome = std::pair<std::vector<std::vector<std::string>>, std::vector<std::string>>;
+    auto run = [&](LineParser parser, unsigned threads) {
+        std::vector<Outcome> out;
         PassControl c;
         c.parser = parser;
-        ProcessingLog log;
+        c.parse_threads = threads;
+        auto keep = [&](const ResultTable& t, const ProcessingLog& log) {
+            out.emplace_back(t.rows(), log.all());
+        };
         {
-            MemorySource f(texts[0]);
+            MemorySource f(nutrient);
             ResultTable t;
+            ProcessingLog log;
             run_nutrient_pass(f, scan(f), t, log, c);
-            out.push_back(t.rows());
+            keep(t, log);
         }
         {
-            MemorySource f(texts[1]);
+            MemorySource f(ph);
             PhSettings s;
             scan_ph_header(f, s);
             ResultTable t;
+            ProcessingLog log;
             run_ph_pass(f, s, t, log, c);
-            out.push_back(t.rows());
+            keep(t, log);
         }
         {
-            MemorySource f(texts[2]);
+            MemorySource f(ta);
             TaSettings s;
             scan_ta_header(f, s);
             ResultTable t;
+            ProcessingLog log;
             run_ta_pass(f, s, t, log, c);
-            out.push_back(t.rows());
+            keep(t, log);
         }
         {
-            MemorySource f(texts[3]);
+            MemorySource f(dic);
             DicSettings s;
             scan_dic_header(f, s);
             ResultTable t;
+            ProcessingLog log;
             run_dic_pass(f, s, t, log, c);
-            out.push_back(t.rows());
+            keep(t, log);
         }
         return out;
     };
-    const auto fast = run(LineParser::fast);
-    EXPECT_EQ(fast, run(LineParser::scanf_reference));
-    EXPECT_EQ(5u, fast[0].size());
-    EXPECT_EQ(5u, fast[1].size());
-    EXPECT_EQ(5u, fast[2].size());
-    EXPECT_EQ(5u, fast[3].size());
+    const auto fast = run(LineParser::fast, 1);
+    EXPECT_EQ(fast, run(LineParser::fast, 2));
+    EXPECT_EQ(fast, run(LineParser::scanf_reference, 1));
+    ASSERT_EQ(4u, fast.size());
+    EXPECT_EQ(700u, fast[0].first.size());
+    EXPECT_EQ(90u, fast[1].first.size());
+    EXPECT_EQ(40u, fast[2].first.size());
+    EXPECT_EQ(40u, fast[3].first.size());
 }
 
 std::string read_file(const fs::path& p) {

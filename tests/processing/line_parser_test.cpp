@@ -199,5 +199,37 @@ TEST(LineReader, ReportsAReadErrorAfterTheLinesBeforeIt) {
     EXPECT_EQ("two", lines[1]);
 }
 
+TEST(LineReader, BatchesGiveTheSameLinesAsOneAtATime) {
+    // Small chunks make the batches end where the buffer does; the over-long line is skipped
+    // in batches as it is line by line, and a read error ends both after the same lines.
+    std::string text;
+    for (int i = 0; i < 500; ++i)
+        text += test::data_line(static_cast<std::uint32_t>(i), 1, test::all_channels(1.5));
+    text += std::string(max_line_length + 3, '7') + "\r\nafter\r\n" + text + "tail";
+    for (std::size_t fail_after : {std::string::npos, text.size() / 2}) {
+        MemorySource one(text, fail_after);
+        LineReader single(one, 4096);
+        std::vector<std::string> expected;
+        std::string_view line;
+        while (single.next(line))
+            expected.emplace_back(line);
+
+        MemorySource many(text, fail_after);
+        LineReader batched(many, 4096);
+        std::vector<std::string> got;
+        std::vector<std::string_view> batch;
+        std::size_t batches = 0;
+        while (batched.next_batch(batch, 37)) {
+            ASSERT_LE(batch.size(), 37u);
+            ++batches;
+            got.insert(got.end(), batch.begin(), batch.end());
+        }
+        EXPECT_EQ(expected, got);
+        EXPECT_GT(batches, 10u);
+        EXPECT_EQ(single.failed(), batched.failed());
+        EXPECT_EQ(single.bytes_read(), batched.bytes_read());
+    }
+}
+
 }  // namespace
 }  // namespace quelmar::processing
