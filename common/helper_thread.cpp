@@ -16,6 +16,7 @@ constexpr auto owner_spin = std::chrono::microseconds(2000);
 HelperThread::HelperThread() : thread_([this] { loop(); }) {}
 
 HelperThread::~HelperThread() {
+    wait();  // a job still running may use what its owner is about to destroy
     {
         std::lock_guard lock(mutex_);
         quit_ = true;

@@ -39,15 +39,15 @@ PassStats data_pass(RawSource& source, Engine& engine, DataForm form, Accept acc
     const auto parse =
         control.parser == LineParser::fast ? &parse_data_line : &parse_data_line_scanf;
     const std::uint64_t total = source.size();
-    std::unique_ptr<common::HelperThread> helper;
-    if (parse_threads(control, total) > 1)
-        helper = std::make_unique<common::HelperThread>();
-
     LineReader reader(source);
     std::vector<std::string_view> lines;
     lines.reserve(batch_lines);
     std::vector<RawRecord> records(batch_lines);
     std::vector<int> fields(batch_lines);  // -1 for a line that is no data line
+    // Made after the lines and records so that it ends before them.
+    std::unique_ptr<common::HelperThread> helper;
+    if (parse_threads(control, total) > 1)
+        helper = std::make_unique<common::HelperThread>();
     auto read_lines = [&](std::size_t first, std::size_t last) {
         for (std::size_t i = first; i < last; ++i) {
             if (!is_data_line(lines[i])) {
