@@ -23,6 +23,11 @@ class HelperThread {
     void start(std::function<void()> job);
     // Returns once the job started last has ended.
     void wait();
+    // Whether the job started last has already ended.
+    bool idle() const {
+        return finished_.load(std::memory_order_acquire) ==
+               posted_.load(std::memory_order_relaxed);
+    }
 
   private:
     void loop();

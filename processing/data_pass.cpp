@@ -1,5 +1,6 @@
 #include "processing/data_pass.h"
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -42,48 +43,75 @@ PassStats data_pass(RawSource& source, Engine& engine, DataForm form, Accept acc
     LineReader reader(source);
     std::vector<std::string_view> lines;
     lines.reserve(batch_lines);
-    std::vector<RawRecord> records(batch_lines);
-    std::vector<int> fields(batch_lines);  // -1 for a line that is no data line
+    // Two batches of records: one being fed to the engine while the next is read.
+    struct Parsed {
+        std::vector<RawRecord> records = std::vector<RawRecord>(batch_lines);
+        std::vector<int> fields = std::vector<int>(batch_lines);  // -1: no data line
+        std::size_t count = 0;
+    };
+    Parsed parsed[2];
     // Made after the lines and records so that it ends before them.
     std::unique_ptr<common::HelperThread> helper;
     if (parse_threads(control, total) > 1)
         helper = std::make_unique<common::HelperThread>();
-    auto read_lines = [&](std::size_t first, std::size_t last) {
+    auto read_lines = [&](Parsed& into, std::size_t first, std::size_t last) {
         for (std::size_t i = first; i < last; ++i) {
             if (!is_data_line(lines[i])) {
-                fields[i] = -1;
+                into.fields[i] = -1;
                 continue;
             }
-            records[i] = RawRecord{};
-            fields[i] = parse(lines[i], form, records[i]);
+            into.records[i] = RawRecord{};
+            into.fields[i] = parse(lines[i], form, into.records[i]);
         }
     };
+    auto feed = [&](const Parsed& from) {
+        for (std::size_t i = 0; i < from.count; ++i) {
+            if (from.fields[i] < 0 || !accept(from.fields[i]))
+                continue;
+            ++stats.records;
+            if (engine.feed(from.records[i])) {
+                on_ready();
+                ++stats.results;
+            }
+        }
+    };
+    // With the helper, batch k + 1 is read while batch k is fed: the helper reads the tail
+    // of the new batch while this thread feeds the previous one and then reads the head. The
+    // helper's share follows whichever of the two had to wait, so that both end together
+    // whether the engine is quick (pH) or has much to write (nutrients).
+    unsigned helper_share = 16;  // of 32
+    int current = 0;
+    bool pending = false;  // parsed[current ^ 1] waits to be fed
     std::uint64_t next_progress = 0;
-    while (reader.next_batch(lines, batch_lines)) {
+    for (;;) {
         if (control.cancel && control.cancel->load(std::memory_order_relaxed)) {
             stats.status = PassStatus::cancelled;
             stats.bytes = reader.bytes_read();
             return stats;
         }
-        const std::size_t n = lines.size();
-        if (helper && n >= 64) {
-            const std::size_t half = n / 2;
-            helper->start([&, half, n] { read_lines(half, n); });
-            read_lines(0, half);
+        const bool got = reader.next_batch(lines, batch_lines);
+        Parsed& batch = parsed[current];
+        batch.count = got ? lines.size() : 0;
+        const std::size_t n = batch.count;
+        const bool shared = helper && n >= 64;
+        const std::size_t split = shared ? n - n * helper_share / 32 : n;
+        if (shared)
+            helper->start([&, split, n] { read_lines(batch, split, n); });
+        if (pending)
+            feed(parsed[current ^ 1]);
+        read_lines(batch, 0, split);
+        if (shared) {
+            if (helper->idle())
+                helper_share = std::min(helper_share + 1, 30u);
+            else
+                helper_share = std::max(helper_share - 1, 8u);
             helper->wait();
-        } else {
-            read_lines(0, n);
         }
+        if (!got)
+            break;
         stats.lines += n;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (fields[i] < 0 || !accept(fields[i]))
-                continue;
-            ++stats.records;
-            if (engine.feed(records[i])) {
-                on_ready();
-                ++stats.results;
-            }
-        }
+        pending = true;
+        current ^= 1;
         if (control.progress && stats.lines >= next_progress) {
             control.progress(reader.bytes_read(), total);
             next_progress = stats.lines + 65536;
