@@ -16,7 +16,7 @@ namespace quelmar::processing {
 
 namespace {
 
-// Lines read in one batch; half of them on a helper thread when the file is big.
+// Lines read in one batch; part of each batch is read on a helper thread when the file is big.
 constexpr std::size_t batch_lines = 16384;
 // Below this a second thread costs more than it saves.
 constexpr std::uint64_t helper_min_bytes = 4u << 20;
