@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 #include "protocol/device_commands.h"
 
 namespace quelmar::app {
@@ -18,7 +18,7 @@ std::optional<std::size_t> row_named(const std::vector<protocol::SensorRow>& row
 }
 
 ConnectView::ConnectView(link::SensorLink& link, QWidget* parent)
-    : ShellView("QUELMAR CONNECT", parent),
+    : ui::ShellView("QUELMAR CONNECT", parent),
       link_(link),
       list_(new QTreeWidget(this)),
       connect_(new QPushButton("Connect", this)) {
@@ -101,20 +101,20 @@ void ConnectView::item_double_clicked(QTreeWidgetItem* item) {
 
 void ConnectView::connect_pressed() {
     if (!selected_ || *selected_ >= devices_.size()) {
-        show_message(this, "Connect", "Nothing selected");
+        ui::show_message(this, "Connect", "Nothing selected");
         return;
     }
     const link::DeviceEntry entry = devices_[*selected_];
     // An earlier bootloader connection may still hold the link.
     link::sensor_link_close(link_);
     if (link::sensor_link_open(link_, entry.path, connect_timeout_ms) != link::LinkResult::ok) {
-        show_message(this, "Connect", "Failed to connect", PromptIcon::error);
+        ui::show_message(this, "Connect", "Failed to connect", ui::PromptIcon::error);
         connect_->setEnabled(true);
         return;
     }
     if (entry.mode == link::device_mode_bootloader) {
         if (protocol::start_firmware(link_) != protocol::status::ok) {
-            show_message(this, "Connect", "Failed to start firmware", PromptIcon::error);
+            ui::show_message(this, "Connect", "Failed to start firmware", ui::PromptIcon::error);
             connect_->setEnabled(true);
             return;
         }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_view.h"
+#include "ui/shell_view.h"
 #include "link/discovery.h"
 #include "protocol/sensor_listing.h"
 
@@ -17,7 +17,7 @@ namespace quelmar::app {
 
 constexpr std::uint32_t connect_timeout_ms = 3000;
 
-class ConnectView : public ShellView {
+class ConnectView : public ui::ShellView {
     Q_OBJECT
 public:
     // `link` is the main window's link: it is closed while the list is built, and it is handed

@@ -8,9 +8,9 @@
 #include <mutex>
 
 #include "app/connect_view.h"
-#include "app/prompts.h"
-#include "app/run_commands.h"
-#include "app/start_states_dialog.h"
+#include "ui/prompts.h"
+#include "protocol/run_commands.h"
+#include "ui/start_states_dialog.h"
 #include "live/raw_output_graph_view.h"
 #include "live/raw_output_text_view.h"
 #include "processing/processing_dialog.h"
@@ -40,7 +40,7 @@ MainWindow::MainWindow(QWidget* parent)
     // Roughly the 541 x 322 dialog units of the window's layout.
     resize(1082, 644);
     static const int part_widths[] = {200, 150, 150, 150};
-    for (int i = 0; i < status_part_count; ++i) {
+    for (int i = 0; i < ui::status_part_count; ++i) {
         parts_[i] = new QLabel(this);
         parts_[i]->setAlignment(Qt::AlignCenter);
         if (i < 4) {
@@ -75,7 +75,7 @@ MainWindow::~MainWindow() {
 // The whole menu bar. Each feature adds its items here, in the menu it belongs to; a feature
 // that does not exist yet has no item.
 void MainWindow::build_menus() {
-    using G = MenuGroup;
+    using G = ui::MenuGroup;
     file_menu_ = menuBar()->addMenu("&File");
     add_item(file_menu_, "&Disconnect", G::connected, [this] { disconnect_sensor(); });
     add_item(file_menu_, "&Mount Sensor As Drive", G::configuration, [this] { mount_pressed(); });
@@ -114,10 +114,10 @@ void MainWindow::build_menus() {
     help_menu_ = menuBar()->addMenu("&Help");
     add_item(help_menu_, "&About...", G::always, [this] { about_pressed(); });
     add_item(help_menu_, "Sensor &Port Pins...", G::always,
-             [this] { show_message(this, "Sensor Port Pins", sensor_port_pins_text); });
+             [this] { ui::show_message(this, "Sensor Port Pins", ui::sensor_port_pins_text); });
 }
 
-QAction* MainWindow::add_item(QMenu* menu, const QString& text, MenuGroup group,
+QAction* MainWindow::add_item(QMenu* menu, const QString& text, ui::MenuGroup group,
                               std::function<void()> action) {
     QAction* a = menu->addAction(text);
     connect(a, &QAction::triggered, this, [action = std::move(action)] { action(); });
@@ -132,14 +132,15 @@ QAction* MainWindow::menu_action(const QString& text) const {
 }
 
 void MainWindow::update_menus() {
-    for (const auto& [action, group] : items_) action->setEnabled(menu_item_enabled(group, state_));
+    for (const auto& [action, group] : items_)
+        action->setEnabled(ui::menu_item_enabled(group, state_));
     const bool attached = virtual_sensor_ && virtual_sensor_->attached();
     attach_action_->setEnabled(!attached);
     detach_action_->setEnabled(attached);
 }
 
 QString MainWindow::status_text(int part) const {
-    return part >= 0 && part < status_part_count ? parts_[part]->text() : QString();
+    return part >= 0 && part < ui::status_part_count ? parts_[part]->text() : QString();
 }
 
 void MainWindow::set_part(int part, const std::string& text) {
@@ -147,9 +148,9 @@ void MainWindow::set_part(int part, const std::string& text) {
 }
 
 void MainWindow::show_not_connected() {
-    setWindowTitle(not_connected_caption);
-    set_part(0, not_connected_part_text);
-    for (int i = 1; i < status_part_count; ++i) set_part(i, {});
+    setWindowTitle(ui::not_connected_caption);
+    set_part(0, ui::not_connected_part_text);
+    for (int i = 1; i < ui::status_part_count; ++i) set_part(i, {});
 }
 
 bool MainWindow::refresh_caption() {
@@ -159,10 +160,10 @@ bool MainWindow::refresh_caption() {
         protocol::read_kind(link_, kind) != protocol::status::ok)
         return false;
     const std::string name = identity.name_text();
-    setWindowTitle(
-        QString::fromStdString(connected_caption(name, link::device_type_name(kind.device_type))));
-    set_part(0, connected_part_text(name));
-    for (int i = 1; i < status_part_count; ++i) set_part(i, {});
+    setWindowTitle(QString::fromStdString(
+        ui::connected_caption(name, link::device_type_name(kind.device_type))));
+    set_part(0, ui::connected_part_text(name));
+    for (int i = 1; i < ui::status_part_count; ++i) set_part(i, {});
     return true;
 }
 
@@ -178,7 +179,7 @@ void MainWindow::configuration_changed() {
 // the event loop, as the request being handled may have come from inside it.
 void MainWindow::drop_view() {
     if (!view_) return;
-    ShellView* old = view_;
+    ui::ShellView* old = view_;
     view_ = nullptr;
     if (centralWidget() == old) takeCentralWidget();
     old->shutdown();
@@ -192,7 +193,7 @@ void MainWindow::drop_view() {
 void MainWindow::show_view_when_free(ViewKind kind) {
     if (QApplication::activeModalWidget()) {
         QTimer::singleShot(100, this, [this, kind] {
-            if (!is_connected(state_)) show_view_when_free(kind);
+            if (!ui::is_connected(state_)) show_view_when_free(kind);
         });
         return;
     }
@@ -204,10 +205,10 @@ void MainWindow::show_view(ViewKind kind) {
     // for a live view while not connected, keeps the current view.
     const bool available =
         kind == ViewKind::connect || kind == ViewKind::raw_graph || kind == ViewKind::raw_text;
-    if (!available || (kind != ViewKind::connect && !is_connected(state_))) return;
+    if (!available || (kind != ViewKind::connect && !ui::is_connected(state_))) return;
     drop_view();
-    const ShellContext context{&link_, &monitor_, state_};
-    ShellView* view = nullptr;
+    const ui::ShellContext context{&link_, &monitor_, state_};
+    ui::ShellView* view = nullptr;
     switch (kind) {
         case ViewKind::connect: {
             auto* connect_view = new ConnectView(link_, this);
@@ -224,9 +225,9 @@ void MainWindow::show_view(ViewKind kind) {
     }
     view_ = view;
     view_kind_ = kind;
-    connect(view, &ShellView::start_requested, this, &MainWindow::start_sensor,
+    connect(view, &ui::ShellView::start_requested, this, &MainWindow::start_sensor,
             Qt::QueuedConnection);
-    connect(view, &ShellView::stop_requested, this, &MainWindow::stop_sensor,
+    connect(view, &ui::ShellView::stop_requested, this, &MainWindow::stop_sensor,
             Qt::QueuedConnection);
     view->set_shell_state(state_);
     setCentralWidget(view);
@@ -234,12 +235,12 @@ void MainWindow::show_view(ViewKind kind) {
 }
 
 void MainWindow::connect_device(const link::DeviceEntry& entry) {
-    if (is_connected(state_) || !link::sensor_link_is_open(link_)) return;
-    state_ = shell::connected;
+    if (ui::is_connected(state_) || !link::sensor_link_is_open(link_)) return;
+    state_ = ui::shell::connected;
     connected_path_ = entry.path;
     refresh_caption();
     const std::uint64_t connection = ++connection_;
-    monitor_.start(link_, [this, connection](const MonitorReport& report) {
+    monitor_.start(link_, [this, connection](const monitor::MonitorReport& report) {
         // The monitor thread never touches a widget: the report is handled on this thread.
         QMetaObject::invokeMethod(
             this, [this, report, connection] { monitor_report(report, connection); },
@@ -262,20 +263,20 @@ void MainWindow::end_connection() {
 }
 
 void MainWindow::disconnect_sensor() {
-    if (!is_connected(state_)) return;
+    if (!ui::is_connected(state_)) return;
     drop_view();
     end_connection();
     show_view(ViewKind::connect);
 }
 
 void MainWindow::device_changed(const link::DeviceChange& change) {
-    if (is_connected(state_)) {
+    if (ui::is_connected(state_)) {
         if (change.event == link::device_event_removal &&
             link::same_interface_path(change.path, connected_path_)) {
             if (view_) view_->shutdown();
             end_connection();
             send_shell_state();
-            show_message(this, "Device Change", "Sensor Disconnected", PromptIcon::warning);
+            ui::show_message(this, "Device Change", "Sensor Disconnected", ui::PromptIcon::warning);
             show_view_when_free(ViewKind::connect);
         }
         update_menus();
@@ -285,59 +286,61 @@ void MainWindow::device_changed(const link::DeviceChange& change) {
     update_menus();
 }
 
-void MainWindow::monitor_report(const MonitorReport& report, std::uint64_t connection) {
-    if (!is_connected(state_) || connection != connection_) return;
+void MainWindow::monitor_report(const monitor::MonitorReport& report, std::uint64_t connection) {
+    if (!ui::is_connected(state_) || connection != connection_) return;
     if (!report.comms_ok) {
-        set_part(1, comms_error_text);
+        set_part(1, ui::comms_error_text);
         set_part(4, {});
         return;
     }
-    set_part(1, comms_ok_text);
-    set_part(4, supply_part_text(report.status));
+    set_part(1, ui::comms_ok_text);
+    set_part(4, ui::supply_part_text(report.status));
     if (!report.mode) return;
     const std::uint8_t mode = *report.mode;
-    set_part(2, sensor_mode_text(mode));
-    set_part(3, file_part_text(mode, report.file_name));
-    if (mode == sensor_mode_idle)
-        state_ &= ~shell::running;
+    set_part(2, ui::sensor_mode_text(mode));
+    set_part(3, ui::file_part_text(mode, report.file_name));
+    if (mode == monitor::sensor_mode_idle)
+        state_ &= ~ui::shell::running;
     else
-        state_ |= shell::running;
+        state_ |= ui::shell::running;
     update_menus();
     send_shell_state();
 }
 
 void MainWindow::start_sensor(int start_state) {
-    if (!is_connected(state_)) return;
-    const StartOutcome outcome = start_run(link_, static_cast<std::uint8_t>(start_state));
-    if (outcome == StartOutcome::started) {
-        state_ |= shell::running;
+    if (!ui::is_connected(state_)) return;
+    const protocol::StartOutcome outcome =
+        protocol::start_run(link_, static_cast<std::uint8_t>(start_state));
+    if (outcome == protocol::StartOutcome::started) {
+        state_ |= ui::shell::running;
         monitor_.clear_history();
     } else {
-        show_message(this, "Start", QString::fromStdString(start_outcome_message(outcome)),
-                     PromptIcon::error);
+        ui::show_message(this, "Start",
+                         QString::fromStdString(protocol::start_outcome_message(outcome)),
+                         ui::PromptIcon::error);
     }
     update_menus();
     send_shell_state();
 }
 
 void MainWindow::stop_sensor() {
-    if (!is_connected(state_)) return;
-    if (stop_state_machine(link_) != protocol::status::ok)
-        show_message(this, "Stop", stop_failed_message, PromptIcon::error);
+    if (!ui::is_connected(state_)) return;
+    if (protocol::stop_state_machine(link_) != protocol::status::ok)
+        ui::show_message(this, "Stop", protocol::stop_failed_message, ui::PromptIcon::error);
     else
-        state_ &= ~shell::running;
+        state_ &= ~ui::shell::running;
     update_menus();
     send_shell_state();
 }
 
 void MainWindow::mount_pressed() {
-    if (mount_as_drive(link_) != protocol::status::ok)
-        show_message(this, "Mount Sensor As Drive", "Request failed.", PromptIcon::error);
+    if (protocol::mount_as_drive(link_) != protocol::status::ok)
+        ui::show_message(this, "Mount Sensor As Drive", "Request failed.", ui::PromptIcon::error);
 }
 
 void MainWindow::about_pressed() {
     std::string type, firmware;
-    if (is_connected(state_)) {
+    if (ui::is_connected(state_)) {
         protocol::DeviceKind kind;
         if (protocol::read_kind(link_, kind) == protocol::status::ok)
             type = link::device_type_name(kind.device_type);
@@ -345,13 +348,13 @@ void MainWindow::about_pressed() {
         if (protocol::read_software_version(link_, version) == protocol::status::ok)
             firmware = version.version_text();
     }
-    show_message(this, "About",
-                 QString::fromStdString(about_text(type, firmware)) +
+    ui::show_message(this, "About",
+                 QString::fromStdString(ui::about_text(type, firmware)) +
                      "\n\nStillmarsh Ocean Instruments\nhttps://stillmarsh.example");
 }
 
 void MainWindow::start_states_pressed() {
-    run_start_states_dialog(this, link_, start_states_from_menu);
+    ui::run_start_states_dialog(this, link_, ui::start_states_from_menu);
     // Queued, as the view expects it once the dialog has gone.
     QMetaObject::invokeMethod(this, [this] { configuration_changed(); }, Qt::QueuedConnection);
 }

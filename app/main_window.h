@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_state.h"
-#include "app/shell_view.h"
-#include "app/status_monitor.h"
+#include "ui/shell_state.h"
+#include "ui/shell_view.h"
+#include "monitor/status_monitor.h"
 #include "link/discovery.h"
 #include "link/sensor_link.h"
 
@@ -35,7 +35,7 @@ public:
     ~MainWindow() override;
 
     unsigned shell_state() const { return state_; }
-    ShellView* current_view() const { return view_; }
+    ui::ShellView* current_view() const { return view_; }
     ViewKind current_view_kind() const { return view_kind_; }
     // Status bar part 0..4 as shown.
     QString status_text(int part) const;
@@ -43,7 +43,7 @@ public:
     QAction* menu_action(const QString& text) const;
 
     link::SensorLink& sensor_link() { return link_; }
-    StatusMonitor& status_monitor() { return monitor_; }
+    monitor::StatusMonitor& status_monitor() { return monitor_; }
 
     // The built-in stand-in sensor, offered in the File menu.
     void attach_virtual_sensor();
@@ -60,7 +60,7 @@ public:
 
 private:
     void build_menus();
-    QAction* add_item(QMenu* menu, const QString& text, MenuGroup group,
+    QAction* add_item(QMenu* menu, const QString& text, ui::MenuGroup group,
                       std::function<void()> action);
     void update_menus();
     void send_shell_state();
@@ -69,7 +69,7 @@ private:
     void show_not_connected();
     bool refresh_caption();
     void set_part(int part, const std::string& text);
-    void monitor_report(const MonitorReport& report, std::uint64_t connection);
+    void monitor_report(const monitor::MonitorReport& report, std::uint64_t connection);
     void end_connection();
     void drop_view();
     void show_view_when_free(ViewKind kind);
@@ -79,14 +79,14 @@ private:
     void start_states_pressed();
 
     link::SensorLink link_;
-    StatusMonitor monitor_;
+    monitor::StatusMonitor monitor_;
     unsigned state_ = 0;
     std::string connected_path_;
     std::uint64_t connection_ = 0;  // counts connections, so a late report of an old one is dropped
-    ShellView* view_ = nullptr;
+    ui::ShellView* view_ = nullptr;
     ViewKind view_kind_ = ViewKind::connect;
-    std::array<QLabel*, status_part_count> parts_{};
-    std::vector<std::pair<QAction*, MenuGroup>> items_;
+    std::array<QLabel*, ui::status_part_count> parts_{};
+    std::vector<std::pair<QAction*, ui::MenuGroup>> items_;
     QMenu* file_menu_ = nullptr;
     QMenu* view_menu_ = nullptr;
     QMenu* configure_menu_ = nullptr;

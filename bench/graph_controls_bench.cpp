@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <cmath>
 
-#include "app/readings_history.h"
+#include "monitor/readings_history.h"
 #include "live/processed_graph_control.h"
 #include "live/raw_graph_control.h"
 
@@ -18,15 +18,15 @@ namespace {
 live::RawPlotInput full_history() {
     live::RawPlotInput in;
     in.monitor_running = true;
-    for (std::size_t i = 0; i < app::history_capacity; ++i) {
-        app::ReadingsEntry e;
+    for (std::size_t i = 0; i < monitor::history_capacity; ++i) {
+        protocol::ReadingsEntry e;
         e.counter = static_cast<std::uint32_t>(10000 + i);
         e.state = static_cast<std::uint8_t>(i / 60);
-        for (std::size_t c = 0; c < app::channel_count; ++c) {
+        for (std::size_t c = 0; c < protocol::channel_count; ++c) {
             double v = 0.5 + 0.4 * std::sin(i / 50.0 + c);
             e.channels[c] = static_cast<std::uint16_t>(v * 65535);
         }
-        in.entries.push_back(app::encode_readings_entry(e));
+        in.entries.push_back(protocol::encode_readings_entry(e));
     }
     in.channel_shown.fill(true);
     in.platform_overlay = true;

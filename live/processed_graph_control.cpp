@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QStyleHints>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 #include "common/text.h"
 #include "live/graph_painting.h"
 
@@ -148,7 +148,7 @@ void ProcessedGraphControl::mouseReleaseEvent(QMouseEvent* event) {
             break;
         case ZoomOutcome::at_limit:
             update();
-            app::show_message(this, QStringLiteral("Max zoom"),
+            ui::show_message(this, QStringLiteral("Max zoom"),
                               QString::fromStdString(common::format_text(
                                   "Max zoom number exceeded (%d)", max_zoom_level)));
             break;

@@ -4,18 +4,18 @@
 #include <QMetaObject>
 #include <QVBoxLayout>
 
-#include "app/prompts.h"
-#include "app/status_monitor.h"
+#include "ui/prompts.h"
+#include "monitor/status_monitor.h"
 #include "common/text.h"
 #include "live/raw_graph_settings.h"
 
 namespace quelmar::live {
 
-RawOutputGraphView::RawOutputGraphView(const app::ShellContext& context, QWidget* parent,
+RawOutputGraphView::RawOutputGraphView(const ui::ShellContext& context, QWidget* parent,
                                        std::chrono::milliseconds period)
     : ShellView("RAW OUTPUT", parent),
       context_(context),
-      control_(new app::SensorControlWidget(context.link, this)),
+      control_(new ui::SensorControlWidget(context.link, this)),
       platform_(new QCheckBox("Platform Data", this)),
       thermistor_(new QCheckBox("Thermistor Temps", this)),
       pause_(new QCheckBox("Pause Display", this)),
@@ -53,14 +53,14 @@ RawOutputGraphView::RawOutputGraphView(const app::ShellContext& context, QWidget
     connect(thermistor_, &QCheckBox::toggled, this,
             [](bool on) { raw_graph_settings().thermistor_overlay = on; });
     connect(pause_, &QCheckBox::toggled, this, [this](bool on) { paused_.store(on); });
-    connect(control_, &app::SensorControlWidget::start_requested, this,
+    connect(control_, &ui::SensorControlWidget::start_requested, this,
             &ShellView::start_requested);
-    connect(control_, &app::SensorControlWidget::stop_requested, this, &ShellView::stop_requested);
-    connect(control_, &app::SensorControlWidget::start_states_edited, this,
+    connect(control_, &ui::SensorControlWidget::stop_requested, this, &ShellView::stop_requested);
+    connect(control_, &ui::SensorControlWidget::start_states_edited, this,
             &RawOutputGraphView::configuration_changed);
 
     bool chemistry_ok = false;
-    const auto config = app::read_view_configuration(this, context_.link, true, &chemistry_ok);
+    const auto config = ui::read_view_configuration(this, context_.link, true, &chemistry_ok);
     control_->set_configuration(config);
     bool thermistors_ok = false;
     if (chemistry_ok) {
@@ -70,10 +70,10 @@ RawOutputGraphView::RawOutputGraphView(const app::ShellContext& context, QWidget
                 protocol::status::ok) {
                 thermistors_[i] = {};
                 thermistors_ok = false;
-                app::show_message(this, QString("Thermistor %1").arg(i),
+                ui::show_message(this, QString("Thermistor %1").arg(i),
                                   QString::fromStdString(common::format_text(
                                       "Unable to get thermistor(%u) config", unsigned(i))),
-                                  app::PromptIcon::warning);
+                                  ui::PromptIcon::warning);
             }
         }
     }
@@ -127,7 +127,7 @@ void RawOutputGraphView::label_channels(protocol::ChemistryType type) {
 
 void RawOutputGraphView::configuration_changed() {
     bool ok = false;
-    const auto config = app::read_view_configuration(this, context_.link, false, &ok);
+    const auto config = ui::read_view_configuration(this, context_.link, false, &ok);
     if (ok) {
         control_->set_configuration(config);
         label_channels(config.chemistry);

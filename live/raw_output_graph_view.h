@@ -9,8 +9,8 @@
 #include <atomic>
 #include <thread>
 
-#include "app/sensor_control_widget.h"
-#include "app/shell_view.h"
+#include "ui/sensor_control_widget.h"
+#include "ui/shell_view.h"
 #include "common/stop_signal.h"
 #include "config/thermistor_config.h"
 #include "live/raw_graph_control.h"
@@ -18,10 +18,10 @@
 
 namespace quelmar::live {
 
-class RawOutputGraphView : public app::ShellView {
+class RawOutputGraphView : public ui::ShellView {
     Q_OBJECT
 public:
-    RawOutputGraphView(const app::ShellContext& context, QWidget* parent,
+    RawOutputGraphView(const ui::ShellContext& context, QWidget* parent,
                        std::chrono::milliseconds period = std::chrono::milliseconds(100));
     ~RawOutputGraphView() override;
 
@@ -37,7 +37,7 @@ public:
     QCheckBox* platform_box() const { return platform_; }
     QCheckBox* thermistor_box() const { return thermistor_; }
     QCheckBox* pause_box() const { return pause_; }
-    app::SensorControlWidget* sensor_control() const { return control_; }
+    ui::SensorControlWidget* sensor_control() const { return control_; }
     int redraw_count() const { return redraws_; }
 
 private:
@@ -45,8 +45,8 @@ private:
     void label_channels(protocol::ChemistryType type);
     void stop_thread();
 
-    app::ShellContext context_;
-    app::SensorControlWidget* control_;
+    ui::ShellContext context_;
+    ui::SensorControlWidget* control_;
     std::array<QCheckBox*, raw_channel_count> channels_{};
     QCheckBox* platform_;
     QCheckBox* thermistor_;

@@ -5,15 +5,15 @@
 #include <QMetaObject>
 #include <QVBoxLayout>
 
-#include "app/status_monitor.h"
+#include "monitor/status_monitor.h"
 
 namespace quelmar::live {
 
-RawOutputTextView::RawOutputTextView(const app::ShellContext& context, QWidget* parent,
+RawOutputTextView::RawOutputTextView(const ui::ShellContext& context, QWidget* parent,
                                      std::chrono::milliseconds period)
     : ShellView("RAW OUTPUT", parent),
       context_(context),
-      control_(new app::SensorControlWidget(context.link, this)),
+      control_(new ui::SensorControlWidget(context.link, this)),
       pause_(new QCheckBox("Pause Display", this)),
       table_(new QTableWidget(0, int(raw_table_columns), this)) {
     auto* column = new QVBoxLayout;
@@ -36,18 +36,18 @@ RawOutputTextView::RawOutputTextView(const app::ShellContext& context, QWidget* 
     for (std::size_t c = 0; c < raw_table_columns; ++c)
         table_->setColumnWidth(int(c), raw_table_widths[c] * unit + 12);
 
-    connect(control_, &app::SensorControlWidget::start_requested, this,
+    connect(control_, &ui::SensorControlWidget::start_requested, this,
             &ShellView::start_requested);
-    connect(control_, &app::SensorControlWidget::stop_requested, this, &ShellView::stop_requested);
-    connect(control_, &app::SensorControlWidget::start_states_edited, this,
+    connect(control_, &ui::SensorControlWidget::stop_requested, this, &ShellView::stop_requested);
+    connect(control_, &ui::SensorControlWidget::start_states_edited, this,
             &RawOutputTextView::configuration_changed);
     connect(pause_, &QCheckBox::toggled, this, [this](bool on) { worker_.set_paused(on); });
 
-    control_->set_configuration(app::read_view_configuration(this, context_.link, true));
+    control_->set_configuration(ui::read_view_configuration(this, context_.link, true));
     set_shell_state(context.state);
 
     if (context_.monitor) {
-        app::StatusMonitor* monitor = context_.monitor;
+        monitor::StatusMonitor* monitor = context_.monitor;
         // The worker hands each step over to this window's thread; the table is only ever
         // touched there.
         worker_.start([monitor] { return monitor->running(); }, monitor->history(),
@@ -71,11 +71,11 @@ void RawOutputTextView::set_shell_state(unsigned state) {
 
 void RawOutputTextView::configuration_changed() {
     bool ok = false;
-    const auto config = app::read_view_configuration(this, context_.link, false, &ok);
+    const auto config = ui::read_view_configuration(this, context_.link, false, &ok);
     if (ok) control_->set_configuration(config);
 }
 
-void RawOutputTextView::append_row(const app::ReadingsBytes& entry) {
+void RawOutputTextView::append_row(const protocol::ReadingsBytes& entry) {
     if (static_cast<std::size_t>(table_->rowCount()) > raw_table_row_limit) table_->removeRow(0);
     const int row = table_->rowCount();
     table_->insertRow(row);

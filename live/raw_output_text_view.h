@@ -5,16 +5,16 @@
 #include <QCheckBox>
 #include <QTableWidget>
 
-#include "app/sensor_control_widget.h"
-#include "app/shell_view.h"
+#include "ui/sensor_control_widget.h"
+#include "ui/shell_view.h"
 #include "live/raw_table_feed.h"
 
 namespace quelmar::live {
 
-class RawOutputTextView : public app::ShellView {
+class RawOutputTextView : public ui::ShellView {
     Q_OBJECT
 public:
-    RawOutputTextView(const app::ShellContext& context, QWidget* parent,
+    RawOutputTextView(const ui::ShellContext& context, QWidget* parent,
                       std::chrono::milliseconds period = std::chrono::milliseconds(1000));
     ~RawOutputTextView() override;
 
@@ -24,14 +24,14 @@ public:
 
     QTableWidget* table() const { return table_; }
     QCheckBox* pause_box() const { return pause_; }
-    app::SensorControlWidget* sensor_control() const { return control_; }
+    ui::SensorControlWidget* sensor_control() const { return control_; }
 
 private:
     void apply(const FeedStep& step);
-    void append_row(const app::ReadingsBytes& entry);
+    void append_row(const protocol::ReadingsBytes& entry);
 
-    app::ShellContext context_;
-    app::SensorControlWidget* control_;
+    ui::ShellContext context_;
+    ui::SensorControlWidget* control_;
     QCheckBox* pause_;
     QTableWidget* table_;
     RawTableWorker worker_;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/readings_history.h"
+#include "monitor/readings_history.h"
 #include "common/text.h"
 
 namespace quelmar::live {
@@ -29,11 +29,11 @@ int raw_plot_capacity(int width, int height) {
     RawPlotGeometry g = raw_plot_geometry(width, height);
     if (!g.plotted)
         return 0;
-    return std::min(g.plot_width, static_cast<int>(app::history_capacity));
+    return std::min(g.plot_width, static_cast<int>(monitor::history_capacity));
 }
 
-std::string platform_overlay_text(const app::PlatformBytes& bytes) {
-    const app::PlatformData p = app::decode_platform_data(bytes);
+std::string platform_overlay_text(const protocol::PlatformBytes& bytes) {
+    const protocol::PlatformData p = protocol::decode_platform_data(bytes);
     return common::format_text(
         "depth=%.2f m, dir=%d, temp=%.3f C, salin=%.3f PSU, DO=%.3f ml/l, P1=%d, P2=%d, P3=%d",
         p.depth, p.direction, p.temperature, p.salinity, p.oxygen, p.p1, p.p2, p.p3);
@@ -80,11 +80,12 @@ void layout_raw_plot(const RawPlotInput& input, int width, int height, int held_
                 scene.traces[c].reserve(static_cast<std::size_t>(n));
         }
         for (int i = 0; i < n; ++i) {
-            const app::ReadingsEntry e = app::decode_readings_entry(input.entries[first + i]);
+            const protocol::ReadingsEntry e =
+                protocol::decode_readings_entry(input.entries[first + i]);
             for (std::size_t c = 0; c < raw_channel_count; ++c) {
                 if (!input.channel_shown[c])
                     continue;
-                double volts = app::channel_volts(e.channels[c]);
+                double volts = protocol::channel_volts(e.channels[c]);
                 scene.traces[c].push_back(
                     {x0 + i, static_cast<int>(g.plot_bottom - volts * h * 0.2)});
             }
@@ -95,7 +96,7 @@ void layout_raw_plot(const RawPlotInput& input, int width, int height, int held_
         auto counter_label = [&](int i) {
             int x = x0 + i;
             scene.texts.push_back(
-                {common::format_text("%u", app::readings_counter(input.entries[first + i])),
+                {common::format_text("%u", protocol::readings_counter(input.entries[first + i])),
                  {x - 30, B - 50, x + 30, B - 10},
                  TextAlign::centre});
             scene.white_lines.push_back({x, B - 45, x, B - 40});
@@ -105,16 +106,16 @@ void layout_raw_plot(const RawPlotInput& input, int width, int height, int held_
         counter_label(n - 1);
         int x = x0 + n - 1;
         scene.texts.push_back(
-            {common::format_text("state %u",
-                                 app::decode_readings_entry(input.entries[first + n - 1]).state),
+            {common::format_text(
+                 "state %u", protocol::decode_readings_entry(input.entries[first + n - 1]).state),
              {x - 30, B - 35, x + 30, B},
              TextAlign::centre});
 
         int i = held_x - x0;
         if (held_x != 0 && i >= 0 && i < n && g.plot_top < held_y && held_y < B - 50) {
             scene.texts.push_back(
-                {common::format_text("state %u",
-                                     app::decode_readings_entry(input.entries[first + i]).state),
+                {common::format_text(
+                     "state %u", protocol::decode_readings_entry(input.entries[first + i]).state),
                  {held_x - 30, held_y - 20, held_x + 30, held_y},
                  TextAlign::centre});
         }
@@ -125,7 +126,8 @@ void layout_raw_plot(const RawPlotInput& input, int width, int height, int held_
             {platform_overlay_text(input.platform), {x0, T, R, T + 50}, TextAlign::centre});
     }
     if (input.thermistor_overlay && n > 0) {
-        const app::ReadingsEntry newest = app::decode_readings_entry(input.entries[count - 1]);
+        const protocol::ReadingsEntry newest =
+            protocol::decode_readings_entry(input.entries[count - 1]);
         scene.texts.push_back(
             {common::format_text(
                  "thermistor1=%.3f, thermistor2=%.3f, thermistor3=%.3f",

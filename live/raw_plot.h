@@ -46,7 +46,7 @@ struct RawPlotScene {
 };
 
 // The overlay line of the platform snapshot.
-std::string platform_overlay_text(const app::PlatformBytes& platform);
+std::string platform_overlay_text(const protocol::PlatformBytes& platform);
 
 // Lays out the graph for a client area of width x height. `held_x`, `held_y`: the pointer while
 // the left button is held over the control (held_x 0: not held). `scene` is refilled; its

@@ -10,12 +10,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/readings.h"
+#include "protocol/readings.h"
 #include "config/thermistor_config.h"
 
 namespace quelmar::live {
 
-constexpr std::size_t raw_channel_count = app::channel_count;
+constexpr std::size_t raw_channel_count = protocol::channel_count;
 
 struct Rgb {
     std::uint8_t r = 0;
@@ -41,12 +41,12 @@ struct RawPlotInput {
     bool monitor_running = false;
     // Oldest first, as ReadingsHistory::newest() gives them. Only the newest plot-width entries
     // are drawn (RawGraphControl::plot_width()), so a view need copy no more.
-    std::vector<app::ReadingsBytes> entries;
+    std::vector<protocol::ReadingsBytes> entries;
     // Which channels are drawn (the raw graph view's channel check boxes).
     std::array<bool, raw_channel_count> channel_shown{};
     // "Platform Data" check box and the platform snapshot it shows.
     bool platform_overlay = false;
-    app::PlatformBytes platform{};  // StatusMonitor::platform_snapshot()
+    protocol::PlatformBytes platform{};  // StatusMonitor::platform_snapshot()
     // "Thermistor Temps" check box and the three thermistor configurations (a configuration that
     // could not be read is all zero).
     bool thermistor_overlay = false;

@@ -32,13 +32,13 @@ const std::array<const char*, raw_table_columns> raw_table_titles = {
 const std::array<int, raw_table_columns> raw_table_widths = {10, 5, 9,  9,  9,  9,  9,  9,  9,  9,
                                                              9,  9, 9,  9,  20, 15, 15, 15, 15, 20};
 
-RawRow raw_row_texts(const app::ReadingsBytes& bytes) {
-    const app::ReadingsEntry e = app::decode_readings_entry(bytes);
+RawRow raw_row_texts(const protocol::ReadingsBytes& bytes) {
+    const protocol::ReadingsEntry e = protocol::decode_readings_entry(bytes);
     RawRow row;
     row[0] = common::format_text("%u", e.counter);
     row[1] = common::format_text("%u", e.state);
-    for (std::size_t c = 0; c < app::channel_count; ++c)
-        row[2 + c] = common::format_text("%.5f", app::channel_volts(e.channels[c]));
+    for (std::size_t c = 0; c < protocol::channel_count; ++c)
+        row[2 + c] = common::format_text("%.5f", protocol::channel_volts(e.channels[c]));
     row[10] = common::format_text("%.1f", e.temperature_mdegc / 1000.0);
     row[11] = common::format_text("%.1f", e.supply_mv / 1000.0);
     row[12] = common::format_text("%u", e.hall_i);
@@ -56,7 +56,7 @@ RawRow raw_row_texts(const app::ReadingsBytes& bytes) {
     return row;
 }
 
-FeedStep RawTableFeed::step(bool monitor_running, const app::ReadingsHistory& history,
+FeedStep RawTableFeed::step(bool monitor_running, const monitor::ReadingsHistory& history,
                             bool paused) {
     FeedStep out;
     if (!opened_) {
@@ -68,11 +68,11 @@ FeedStep RawTableFeed::step(bool monitor_running, const app::ReadingsHistory& hi
         const auto backlog = history.newest(raw_table_backlog);
         if (backlog.empty()) return out;
         have_counter_ = true;
-        last_counter_ = app::readings_counter(backlog.back());
+        last_counter_ = protocol::readings_counter(backlog.back());
         if (paused) return out;
         std::optional<std::uint32_t> previous;
         for (const auto& entry : backlog) {
-            const std::uint32_t counter = app::readings_counter(entry);
+            const std::uint32_t counter = protocol::readings_counter(entry);
             if (previous && *previous == counter) continue;  // one row per reading
             previous = counter;
             out.rows.push_back(entry);
@@ -89,7 +89,7 @@ FeedStep RawTableFeed::step(bool monitor_running, const app::ReadingsHistory& hi
     }
     const auto newest = history.from_newest(0);
     if (!newest) return out;
-    const std::uint32_t counter = app::readings_counter(*newest);
+    const std::uint32_t counter = protocol::readings_counter(*newest);
     if ((!have_counter_ || counter != last_counter_) && !paused) {
         out.rows.push_back(*newest);
         out.follow = true;
@@ -103,7 +103,7 @@ FeedStep RawTableFeed::step(bool monitor_running, const app::ReadingsHistory& hi
 
 RawTableWorker::~RawTableWorker() { stop(); }
 
-void RawTableWorker::start(Source monitor_running, const app::ReadingsHistory& history,
+void RawTableWorker::start(Source monitor_running, const monitor::ReadingsHistory& history,
                            Deliver deliver, std::chrono::milliseconds period) {
     stop();
     stop_.reset();

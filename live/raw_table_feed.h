@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/readings.h"
-#include "app/readings_history.h"
+#include "protocol/readings.h"
+#include "monitor/readings_history.h"
 #include "common/stop_signal.h"
 
 namespace quelmar::live {
@@ -30,19 +30,19 @@ extern const std::array<const char*, raw_table_columns> raw_table_titles;
 extern const std::array<int, raw_table_columns> raw_table_widths;
 
 using RawRow = std::array<std::string, raw_table_columns>;
-RawRow raw_row_texts(const app::ReadingsBytes& entry);
+RawRow raw_row_texts(const protocol::ReadingsBytes& entry);
 
 // What the table is to do after one step of the feed.
 struct FeedStep {
     bool clear = false;                    // empty the table first
-    std::vector<app::ReadingsBytes> rows;  // append these, oldest first
+    std::vector<protocol::ReadingsBytes> rows;  // append these, oldest first
     bool follow = false;                   // scroll to the last row
 };
 
 class RawTableFeed {
 public:
     // The first step after opening takes the backlog; later steps follow the newest reading.
-    FeedStep step(bool monitor_running, const app::ReadingsHistory& history, bool paused);
+    FeedStep step(bool monitor_running, const monitor::ReadingsHistory& history, bool paused);
 
 private:
     bool opened_ = false;
@@ -59,7 +59,7 @@ public:
     using Deliver = std::function<void(FeedStep)>;
 
     ~RawTableWorker();
-    void start(Source monitor_running, const app::ReadingsHistory& history, Deliver deliver,
+    void start(Source monitor_running, const monitor::ReadingsHistory& history, Deliver deliver,
                std::chrono::milliseconds period = std::chrono::milliseconds(1000));
     void stop();
     void set_paused(bool paused) { paused_.store(paused); }

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 #include "processing/nutrient_engine.h"
 
 namespace quelmar::processing {
@@ -22,7 +22,7 @@ std::vector<ResultColumn> MultiNutrientProcessingDialog::result_columns() const 
 
 bool MultiNutrientProcessingDialog::start() {
     set_result_columns(result_columns());
-    const QStringList chosen = app::choose_open_files(this, QStringLiteral("Raw Output File"),
+    const QStringList chosen = ui::choose_open_files(this, QStringLiteral("Raw Output File"),
                                                       QStringLiteral("Raw Output Files (*.csv)"));
     if (chosen.isEmpty())
         return false;
@@ -39,8 +39,8 @@ bool MultiNutrientProcessingDialog::start() {
             if (outcome->cancelled)
                 log_.add("Processing cancelled: the results list holds the rows made before it");
             for (std::size_t i = 0; i < outcome->read_errors.size(); ++i)
-                app::show_message(this, QString::fromUtf8(texts().read_error_caption),
-                                  QString::fromUtf8(io_error_text), app::PromptIcon::error);
+                ui::show_message(this, QString::fromUtf8(texts().read_error_caption),
+                                  QString::fromUtf8(io_error_text), ui::PromptIcon::error);
         });
     return true;
 }

@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 #include "common/text.h"
 #include "processing/processing_log_model_qt.h"
 #include "processing/result_table_model_qt.h"
@@ -139,32 +139,32 @@ void RawProcessingDialog::hide_process_button() {
 
 bool RawProcessingDialog::start() {
     set_result_columns(result_columns());
-    const QString path = app::choose_open_file(this, QStringLiteral("Raw Output File"),
+    const QString path = ui::choose_open_file(this, QStringLiteral("Raw Output File"),
                                                QStringLiteral("Raw Output Files (*.csv)"));
     if (path.isEmpty())
         return false;
     if (!file_.open(path.toStdString())) {
-        app::show_message(
+        ui::show_message(
             this, QString::fromUtf8(texts().caption),
             qs(common::format_text("Unable to open %s", path.toLocal8Bit().constData())),
-            app::PromptIcon::error);
+            ui::PromptIcon::error);
         return false;
     }
     update_buttons();
     const HeaderScan scan = scan_header(file_);
     if (scan.read_error) {
-        app::show_message(this, QString::fromUtf8(texts().read_error_caption),
-                          QString::fromUtf8(io_error_text), app::PromptIcon::error);
+        ui::show_message(this, QString::fromUtf8(texts().read_error_caption),
+                          QString::fromUtf8(io_error_text), ui::PromptIcon::error);
         return false;
     }
     if (!scan.header_found) {
-        app::show_message(this, QString::fromUtf8(texts().caption),
-                          QString::fromUtf8(texts().no_parameters), app::PromptIcon::warning);
+        ui::show_message(this, QString::fromUtf8(texts().caption),
+                          QString::fromUtf8(texts().no_parameters), ui::PromptIcon::warning);
         return true;
     }
     if (!header_chemistry_accepted()) {
-        app::show_message(this, QString::fromUtf8(texts().caption),
-                          QString::fromUtf8(texts().wrong_chemistry), app::PromptIcon::error);
+        ui::show_message(this, QString::fromUtf8(texts().caption),
+                          QString::fromUtf8(texts().wrong_chemistry), ui::PromptIcon::error);
         return false;
     }
     show_parameters();
@@ -180,8 +180,8 @@ void RawProcessingDialog::process_pressed() {
     if (!refused.empty()) {
         refresh_views();
         update_buttons();
-        app::show_message(this, QString::fromUtf8(texts().caption), qs(refused),
-                          app::PromptIcon::warning);
+        ui::show_message(this, QString::fromUtf8(texts().caption), qs(refused),
+                          ui::PromptIcon::warning);
         return;
     }
     table_.clear();
@@ -203,8 +203,8 @@ void RawProcessingDialog::process_pressed() {
                         "before it");
                     break;
                 case PassStatus::read_error:
-                    app::show_message(this, QString::fromUtf8(texts().read_error_caption),
-                                      QString::fromUtf8(io_error_text), app::PromptIcon::error);
+                    ui::show_message(this, QString::fromUtf8(texts().read_error_caption),
+                                      QString::fromUtf8(io_error_text), ui::PromptIcon::error);
                     break;
             }
         });
@@ -213,7 +213,7 @@ void RawProcessingDialog::process_pressed() {
 void RawProcessingDialog::save_pressed() {
     if (busy() || !save_allowed_)
         return;
-    QString path = app::choose_save_file(this, QStringLiteral("Processed Results Output File"),
+    QString path = ui::choose_save_file(this, QStringLiteral("Processed Results Output File"),
                                          QStringLiteral("CSV Files (*.csv)"));
     if (path.isEmpty())
         return;
@@ -221,15 +221,15 @@ void RawProcessingDialog::save_pressed() {
         path += QStringLiteral(".csv");
         // The file dialog asked about the name as typed, not about the one with ".csv".
         if (QFileInfo::exists(path) &&
-            !app::ask_yes_no(
+            !ui::ask_yes_no(
                 this, QStringLiteral("Save Processed Output"),
                 QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path)))
             return;
     }
     const SaveOutcome saved = save_results(table_, path.toStdString());
     if (!saved.message.empty())
-        app::show_message(this, QStringLiteral("Save Processed Output"), qs(saved.message),
-                          saved.ok ? app::PromptIcon::information : app::PromptIcon::error);
+        ui::show_message(this, QStringLiteral("Save Processed Output"), qs(saved.message),
+                          saved.ok ? ui::PromptIcon::information : ui::PromptIcon::error);
 }
 
 void RawProcessingDialog::cancel_pressed() {

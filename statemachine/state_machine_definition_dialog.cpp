@@ -11,7 +11,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 #include "statemachine/state_form.h"
 #include "statemachine/state_summary.h"
 #include "statemachine/state_text.h"
@@ -148,12 +148,12 @@ void StateMachineDefinitionDialog::go_pressed() {
     listing_ = build_listing(machine_, mode, start, timeout);
     show_rows();
     if (mode == ListingMode::dry_run)
-        app::show_message(this, "State Machine Dry Run",
+        ui::show_message(this, "State Machine Dry Run",
                           QString::fromStdString(dry_run_end_message(machine_, listing_)));
 }
 
 void StateMachineDefinitionDialog::save_pressed() {
-    QString path = app::choose_save_file(this, "State Machine Summary File",
+    QString path = ui::choose_save_file(this, "State Machine Summary File",
                                          "CSV Files (*.csv);;All Files (*.*)");
     if (path.isEmpty())
         return;
@@ -172,9 +172,9 @@ void StateMachineDefinitionDialog::save_pressed() {
     const SummaryResult result = write_state_summary(path.toStdString(), rows);
     const std::string text = summary_result_text(result, path.toStdString());
     if (!text.empty())
-        app::show_message(
+        ui::show_message(
             this, summary_title, QString::fromStdString(text),
-            result == SummaryResult::saved ? app::PromptIcon::information : app::PromptIcon::error);
+            result == SummaryResult::saved ? ui::PromptIcon::information : ui::PromptIcon::error);
 }
 
 }  // namespace quelmar::statemachine

@@ -18,7 +18,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 #include "statemachine/go_to_state_dialog.h"
 #include "statemachine/paste_options_dialog.h"
 #include "statemachine/state_files.h"
@@ -610,10 +610,10 @@ bool StateMachineEditorDialog::unsaved_edits_check(const QString& caption) {
     store_form_now();
     if (!has_unsaved_edits(machine_))
         return true;
-    switch (app::ask_yes_no_cancel(this, caption, "Save current state machine to file first?")) {
-        case app::PromptAnswer::yes:
+    switch (ui::ask_yes_no_cancel(this, caption, "Save current state machine to file first?")) {
+        case ui::PromptAnswer::yes:
             return save_to_file();
-        case app::PromptAnswer::no:
+        case ui::PromptAnswer::no:
             return true;
         default:
             return false;
@@ -629,13 +629,13 @@ void StateMachineEditorDialog::new_pressed() {
 }
 
 bool StateMachineEditorDialog::load_from_file() {
-    const QString path = app::choose_open_file(this, "State Machine File", state_file_filter);
+    const QString path = ui::choose_open_file(this, "State Machine File", state_file_filter);
     if (path.isEmpty()) {
         set_status("Load cancelled");
         return false;
     }
     if (load_state_file(path.toStdString(), machine_, defaults_) != FileResult::ok) {
-        app::show_message(this, "Load From File", "Failed to load file", app::PromptIcon::error);
+        ui::show_message(this, "Load From File", "Failed to load file", ui::PromptIcon::error);
         show_current();
         return false;
     }
@@ -648,7 +648,7 @@ bool StateMachineEditorDialog::load_from_file() {
 
 bool StateMachineEditorDialog::save_to_file() {
     store_form_now();
-    QString path = app::choose_save_file(this, "State Machine File", state_file_filter);
+    QString path = ui::choose_save_file(this, "State Machine File", state_file_filter);
     if (path.isEmpty()) {
         set_status("Save cancelled");
         return false;
@@ -656,7 +656,7 @@ bool StateMachineEditorDialog::save_to_file() {
     if (QFileInfo(path).suffix().isEmpty())
         path += ".asm";
     if (save_state_file(path.toStdString(), machine_) != FileResult::ok) {
-        app::show_message(this, "Save To File", "Failed to save file", app::PromptIcon::error);
+        ui::show_message(this, "Save To File", "Failed to save file", ui::PromptIcon::error);
         return false;
     }
     set_status("File saved");
@@ -678,16 +678,16 @@ void StateMachineEditorDialog::refresh_pressed() {
         restore_snapshot(machine_);
         machine_.current_state = 0;
         show_current();
-        app::show_message(this, refresh_caption,
+        ui::show_message(this, refresh_caption,
                           "Failed to refresh state machine from sensor controller",
-                          app::PromptIcon::error);
+                          ui::PromptIcon::error);
         return;
     }
     set_status("Refresh complete");
     machine_.current_state = 0;
     show_current();
     take_snapshot(machine_);
-    app::show_message(this, refresh_caption, "Refreshed successfully.");
+    ui::show_message(this, refresh_caption, "Refreshed successfully.");
 }
 
 void StateMachineEditorDialog::save_to_sensor_pressed() {
@@ -696,13 +696,13 @@ void StateMachineEditorDialog::save_to_sensor_pressed() {
     store_form_now();
     set_status("Save started");
     if (!save_to_sensor(link_, machine_)) {
-        app::show_message(this, save_sensor_caption, "Failed to save state machine to sensor",
-                          app::PromptIcon::error);
+        ui::show_message(this, save_sensor_caption, "Failed to save state machine to sensor",
+                          ui::PromptIcon::error);
         return;
     }
     take_snapshot(machine_);
     set_status("Save complete");
-    app::show_message(this, save_sensor_caption, "Saved successfully.");
+    ui::show_message(this, save_sensor_caption, "Saved successfully.");
 }
 
 void StateMachineEditorDialog::summary_pressed() {

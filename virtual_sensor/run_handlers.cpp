@@ -5,7 +5,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "app/readings.h"
+#include "protocol/readings.h"
 #include "common/bytes.h"
 #include "config/thermistor_config.h"
 #include "protocol/chemistry.h"
@@ -74,8 +74,8 @@ std::array<std::uint16_t, 8> channel_counts(const RunView& run, double t) {
     return out;
 }
 
-app::PlatformData platform_now(double t) {
-    app::PlatformData p;
+protocol::PlatformData platform_now(double t) {
+    protocol::PlatformData p;
     p.salinity = static_cast<float>(35.10 + 0.05 * std::sin(t / 60.0));
     p.temperature = static_cast<float>(12.30 + 0.10 * std::sin(t / 90.0));
     p.oxygen = static_cast<float>(5.60 + 0.02 * std::sin(t / 45.0));
@@ -91,7 +91,7 @@ Reply read_readings(VirtualSensor& sensor, const link::SensorReport&) {
     const RunView run = current_run(sensor);
     auto extras = run_extras(sensor);
     const Clock::time_point now = Clock::now();
-    app::ReadingsEntry e;
+    protocol::ReadingsEntry e;
     {
         std::lock_guard lock(extras->mutex);
         const double t = std::chrono::duration<double>(now - extras->made).count();
@@ -106,7 +106,7 @@ Reply read_readings(VirtualSensor& sensor, const link::SensorReport&) {
         e.hall_w = extras->hall_w;
         const double reading_time = e.counter;  // values hold still within one reading
         e.channels = channel_counts(run, reading_time);
-        const app::PlatformData p = platform_now(reading_time);
+        const protocol::PlatformData p = platform_now(reading_time);
         e.platform_valid = 1;
         e.platform_salinity = p.salinity;
         e.platform_temperature = p.temperature;
@@ -119,7 +119,7 @@ Reply read_readings(VirtualSensor& sensor, const link::SensorReport&) {
     e.state = run.state;
     e.temperature_mdegc = sensor.options().temperature_mdegc;
     e.supply_mv = sensor.options().supply_mv;
-    const auto bytes = app::encode_readings_entry(e);
+    const auto bytes = protocol::encode_readings_entry(e);
     Reply r{protocol::status::ok, {}};
     r.payload.push_back(run.mode);
     r.payload.insert(r.payload.end(), bytes.begin(), bytes.end());
@@ -133,12 +133,12 @@ Reply read_platform(VirtualSensor& sensor, const link::SensorReport&) {
         std::lock_guard lock(extras->mutex);
         t = std::floor(std::chrono::duration<double>(Clock::now() - extras->made).count()) + 1;
     }
-    const auto b = app::encode_platform_data(platform_now(t));
+    const auto b = protocol::encode_platform_data(platform_now(t));
     return Reply{protocol::status::ok, {b.begin(), b.end()}};
 }
 
 Reply read_file_name(VirtualSensor&, const link::SensorReport&) {
-    Reply r{protocol::status::ok, std::vector<std::uint8_t>(app::output_file_name_size, 0)};
+    Reply r{protocol::status::ok, std::vector<std::uint8_t>(protocol::output_file_name_size, 0)};
     std::memcpy(r.payload.data(), run_output_file, std::strlen(run_output_file));
     return r;
 }

@@ -12,22 +12,22 @@
 #include <memory>
 
 #include "app/connect_view.h"
-#include "app/prompts.h"
-#include "app/sensor_control_widget.h"
-#include "app/start_states_dialog.h"
+#include "ui/prompts.h"
+#include "ui/sensor_control_widget.h"
+#include "ui/start_states_dialog.h"
 #include "link/discovery.h"
 #include "live/raw_output_graph_view.h"
 #include "live/raw_output_text_view.h"
 #include "protocol/chemistry.h"
 #include "protocol/commands.h"
-#include "sensor_fixture.h"
-#include "ui_test_support.h"
+#include "tests/support/sensor_fixture.h"
+#include "tests/support/ui_test_support.h"
 
 namespace quelmar::app {
 namespace {
 
-using testing::settle;
-using testing::wait_until;
+using test_support::settle;
+using test_support::wait_until;
 namespace cmd = protocol::cmd;
 namespace vs = virtual_sensor;
 
@@ -40,7 +40,7 @@ vs::VirtualSensorOptions named(const std::string& name, std::uint8_t mode = 2) {
 
 class Shell : public ::testing::Test {
 protected:
-    void SetUp() override { testing::ensure_application(); }
+    void SetUp() override { test_support::ensure_application(); }
 
     // A sensor on the bus before the window opens, so the connect view lists it.
     vs::VirtualSensor& plug(const std::string& name, std::uint8_t mode = 2) {
@@ -66,15 +66,15 @@ protected:
         connect_view()->select_row(row);
         ASSERT_TRUE(connect_view()->connect_button()->isEnabled());
         connect_view()->connect_button()->click();
-        ASSERT_TRUE(wait_until([this] { return is_connected(window_->shell_state()); }));
+        ASSERT_TRUE(wait_until([this] { return ui::is_connected(window_->shell_state()); }));
     }
     bool enabled(const char* item) {
         QAction* a = window_->menu_action(item);
         EXPECT_NE(a, nullptr) << item;
         return a && a->isEnabled();
     }
-    SensorControlWidget* sensor_control() {
-        return window_->current_view()->findChild<SensorControlWidget*>();
+    ui::SensorControlWidget* sensor_control() {
+        return window_->current_view()->findChild<ui::SensorControlWidget*>();
     }
     std::size_t requests_of(vs::VirtualSensor& s, std::uint16_t code) {
         std::size_t n = 0;
@@ -83,7 +83,7 @@ protected:
         return n;
     }
 
-    ScriptedPrompts prompts;
+    ui::ScriptedPrompts prompts;
     std::vector<std::unique_ptr<vs::VirtualSensor>> sensors_;
     std::unique_ptr<MainWindow> window_;
 
@@ -148,7 +148,7 @@ TEST_F(Shell, ABootloaderSensorEndsConnectedToItsFirmware) {
     connect_view()->select_row(row);
     connect_view()->connect_button()->click();
     EXPECT_GE(requests_of(sensor, cmd::start_firmware), 1u);
-    ASSERT_TRUE(wait_until([this] { return is_connected(window_->shell_state()); }));
+    ASSERT_TRUE(wait_until([this] { return ui::is_connected(window_->shell_state()); }));
     EXPECT_EQ(sensor.mode(), 2);
     EXPECT_EQ(window_->status_text(0), "Boot Sensor connected");
     EXPECT_TRUE(prompts.messages().empty());
@@ -195,7 +195,7 @@ TEST_F(Shell, RemovalOfAnotherSensorChangesNothing) {
     connect_to("Kept Sensor");
     other.detach();
     settle(300);
-    EXPECT_TRUE(is_connected(window_->shell_state()));
+    EXPECT_TRUE(ui::is_connected(window_->shell_state()));
     EXPECT_EQ(window_->current_view_kind(), ViewKind::raw_graph);
     EXPECT_TRUE(window_->status_monitor().running());
     EXPECT_TRUE(prompts.messages().empty());
@@ -203,7 +203,7 @@ TEST_F(Shell, RemovalOfAnotherSensorChangesNothing) {
 
 TEST_F(Shell, ConfigurationItemsGreyWhileRunningAndViewsStay) {
     auto& sensor = plug("Run Sensor");
-    testing::load_machine(sensor, 2);
+    test_support::load_machine(sensor, 2);
     open_window();
     connect_to("Run Sensor");
     auto* control = sensor_control();
@@ -214,7 +214,7 @@ TEST_F(Shell, ConfigurationItemsGreyWhileRunningAndViewsStay) {
     EXPECT_FALSE(control->stop_button()->isEnabled());
 
     control->start_button()->click();
-    ASSERT_TRUE(wait_until([this] { return is_running(window_->shell_state()); }));
+    ASSERT_TRUE(wait_until([this] { return ui::is_running(window_->shell_state()); }));
     EXPECT_TRUE(prompts.messages().empty());
     for (const char* item : {"&State Machine...", "S&tart States...", "&Mount Sensor As Drive"})
         EXPECT_FALSE(enabled(item)) << item;
@@ -231,7 +231,7 @@ TEST_F(Shell, ConfigurationItemsGreyWhileRunningAndViewsStay) {
     EXPECT_TRUE(sensor_control()->stop_button()->isEnabled());
 
     sensor_control()->stop_button()->click();
-    ASSERT_TRUE(wait_until([this] { return !is_running(window_->shell_state()); }));
+    ASSERT_TRUE(wait_until([this] { return !ui::is_running(window_->shell_state()); }));
     EXPECT_TRUE(enabled("&State Machine..."));
     ASSERT_TRUE(wait_until([this] { return window_->status_text(2) == "Sensor Mode: Idle"; }));
     EXPECT_EQ(window_->status_text(3), "");
@@ -247,7 +247,7 @@ TEST_F(Shell, EveryStartAndStopMessage) {
         ASSERT_TRUE(wait_until([&] { return prompts.messages().size() > before; }));
         EXPECT_EQ(prompts.last_message().title, "Start");
         EXPECT_EQ(prompts.last_message().text, text);
-        EXPECT_FALSE(is_running(window_->shell_state()));
+        EXPECT_FALSE(ui::is_running(window_->shell_state()));
     };
     expect_start_message("Sensor has no state machine loaded");
     EXPECT_EQ(requests_of(sensor, cmd::start_state_machine), 0u);
@@ -256,7 +256,7 @@ TEST_F(Shell, EveryStartAndStopMessage) {
     expect_start_message("Unable get state machine configuration from sensor");
     sensor.clear_forced_status(cmd::read_state_count);
 
-    testing::load_machine(sensor, 2);
+    test_support::load_machine(sensor, 2);
     sensor.force_status(cmd::start_state_machine, protocol::status::voltage_too_low);
     expect_start_message("Voltage too low to run state machine");
     sensor.force_status(cmd::start_state_machine, 5);
@@ -266,7 +266,7 @@ TEST_F(Shell, EveryStartAndStopMessage) {
     // A start that worked empties the history; a failed stop keeps the machine running.
     ASSERT_TRUE(wait_until([this] { return window_->status_monitor().history().count() > 0; }));
     sensor_control()->start_button()->click();
-    ASSERT_TRUE(wait_until([this] { return is_running(window_->shell_state()); }));
+    ASSERT_TRUE(wait_until([this] { return ui::is_running(window_->shell_state()); }));
     EXPECT_LE(window_->status_monitor().history().count(), 1u);
     sensor.force_status(cmd::stop_state_machine, 1);
     const std::size_t before = prompts.messages().size();
@@ -274,7 +274,7 @@ TEST_F(Shell, EveryStartAndStopMessage) {
     ASSERT_TRUE(wait_until([&] { return prompts.messages().size() > before; }));
     EXPECT_EQ(prompts.last_message().title, "Stop");
     EXPECT_EQ(prompts.last_message().text, "Failed to stop state machine");
-    EXPECT_TRUE(is_running(window_->shell_state()));
+    EXPECT_TRUE(ui::is_running(window_->shell_state()));
 }
 
 TEST_F(Shell, HelpItemsAndMountAsDrive) {
@@ -314,16 +314,17 @@ TEST_F(Shell, VirtualSensorFromTheFileMenu) {
 }
 
 // The start states dialog runs modally; these drive it from a timer while it is open.
-void when_dialog_opens(std::function<void(StartStatesDialog&)> act) {
+void when_dialog_opens(std::function<void(ui::StartStatesDialog&)> act) {
     QTimer::singleShot(0, [act = std::move(act)] {
-        testing::wait_until([] { return QApplication::activeModalWidget() != nullptr; }, 3000);
-        if (auto* d = qobject_cast<StartStatesDialog*>(QApplication::activeModalWidget())) act(*d);
+        test_support::wait_until([] { return QApplication::activeModalWidget() != nullptr; }, 3000);
+        if (auto* d = qobject_cast<ui::StartStatesDialog*>(QApplication::activeModalWidget()))
+            act(*d);
     });
 }
 
 TEST_F(Shell, StartStatesFromAutostartAndFromTheMenu) {
     auto& sensor = plug("States Sensor");
-    testing::load_machine(sensor, 5);
+    test_support::load_machine(sensor, 5);
     open_window();
     connect_to("States Sensor");
     const auto before = sensor.record(cmd::read_chemistry_config);
@@ -332,7 +333,7 @@ TEST_F(Shell, StartStatesFromAutostartAndFromTheMenu) {
     // From "Autostart" with autostart off: the automatic row comes checked with state 0;
     // Cancel writes nothing and the group reads the unchanged record again.
     bool seen = false;
-    when_dialog_opens([&](StartStatesDialog& d) {
+    when_dialog_opens([&](ui::StartStatesDialog& d) {
         seen = true;
         EXPECT_TRUE(d.row_box(0)->isChecked());
         EXPECT_EQ(d.row_field(0)->text(), "0");
@@ -349,7 +350,7 @@ TEST_F(Shell, StartStatesFromAutostartAndFromTheMenu) {
 
     // From the menu: numbers above the machine are marked, 300 is stored as 254.
     seen = false;
-    when_dialog_opens([&](StartStatesDialog& d) {
+    when_dialog_opens([&](ui::StartStatesDialog& d) {
         seen = true;
         EXPECT_FALSE(d.row_box(0)->isChecked());
         d.row_box(2)->setChecked(true);
@@ -372,7 +373,7 @@ TEST_F(Shell, StartStatesFromAutostartAndFromTheMenu) {
 
     // A failed write keeps the dialog open with its message.
     sensor.force_status(cmd::write_chemistry_config, 1);
-    when_dialog_opens([&](StartStatesDialog& d) {
+    when_dialog_opens([&](ui::StartStatesDialog& d) {
         d.save_button()->click();
         EXPECT_TRUE(d.isVisible());
         d.cancel_button()->click();

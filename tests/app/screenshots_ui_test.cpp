@@ -18,7 +18,7 @@
 #include <cstdlib>
 
 #include "app/main_window.h"
-#include "app/prompts.h"
+#include "ui/prompts.h"
 #include "virtual_sensor/sensor_state.h"
 #include "virtual_sensor/virtual_sensor.h"
 
@@ -65,7 +65,7 @@ bool save_shot(QWidget* window, const QString& dir, const QString& name) {
 
 TEST(Screenshots, DISABLED_MainWindowInEachView) {
     application();
-    app::ScriptedPrompts prompts;  // nothing may wait on a message box
+    ui::ScriptedPrompts prompts;  // nothing may wait on a message box
     const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
     const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
     ASSERT_TRUE(QDir().mkpath(dir));

@@ -8,7 +8,7 @@
 #include <QStyleHints>
 #include <algorithm>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 namespace quelmar::live {
 namespace {
@@ -61,7 +61,7 @@ class ProcessedGraphControlTest : public ::testing::Test {
     struct Application {
         Application() { ensure_application(); }
     } application;
-    app::ScriptedPrompts prompts;
+    ui::ScriptedPrompts prompts;
     ProcessedGraphControl control;
 };
 

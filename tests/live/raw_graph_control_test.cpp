@@ -22,11 +22,11 @@ RawPlotInput readings(int n) {
     RawPlotInput in;
     in.monitor_running = true;
     for (int i = 0; i < n; ++i) {
-        app::ReadingsEntry e;
+        protocol::ReadingsEntry e;
         e.counter = 500 + i;
         e.state = 7;
         e.channels[0] = 32768;  // 2.5 V
-        in.entries.push_back(app::encode_readings_entry(e));
+        in.entries.push_back(protocol::encode_readings_entry(e));
     }
     in.channel_shown[0] = true;
     return in;
@@ -110,9 +110,9 @@ TEST_F(RawGraphControlTest, HoldingTheButtonShowsTheStateUnderThePointer) {
     RawGraphControl control;
     control.resize(600, 300);
     RawPlotInput in = readings(100);
-    app::ReadingsEntry e = app::decode_readings_entry(in.entries[20]);
+    protocol::ReadingsEntry e = protocol::decode_readings_entry(in.entries[20]);
     e.state = 42;
-    in.entries[20] = app::encode_readings_entry(e);
+    in.entries[20] = protocol::encode_readings_entry(e);
     control.redraw(in);
     EXPECT_FALSE(drawn(control, "state 42"));
 

@@ -4,11 +4,11 @@
 #include <QTableWidget>
 #include <atomic>
 
-#include "../app/sensor_fixture.h"
-#include "../app/ui_test_support.h"
-#include "app/prompts.h"
-#include "app/shell_state.h"
-#include "app/status_monitor.h"
+#include "tests/support/sensor_fixture.h"
+#include "tests/support/ui_test_support.h"
+#include "ui/prompts.h"
+#include "ui/shell_state.h"
+#include "monitor/status_monitor.h"
 #include "common/bytes.h"
 #include "live/raw_graph_settings.h"
 #include "live/raw_output_graph_view.h"
@@ -19,29 +19,29 @@
 namespace quelmar::live {
 namespace {
 
-using app::testing::settle;
-using app::testing::wait_until;
+using test_support::settle;
+using test_support::wait_until;
 namespace cmd = protocol::cmd;
 using namespace std::chrono_literals;
 
 // The sensor answers 418 with the reading counter the test sets, so the history can be filled
 // quickly and exactly.
-struct Views : app::testing::SensorFixture {
-    app::StatusMonitor monitor;
-    app::ScriptedPrompts prompts;
+struct Views : test_support::SensorFixture {
+    monitor::StatusMonitor monitor;
+    ui::ScriptedPrompts prompts;
     std::atomic<std::uint32_t> counter{0};
     std::atomic<std::uint8_t> platform_valid{1};
 
     void SetUp() override {
-        app::testing::ensure_application();
+        test_support::ensure_application();
         SensorFixture::SetUp();
         sensor.set_handler(cmd::read_readings, [this](virtual_sensor::VirtualSensor&,
                                                       const link::SensorReport&) {
-            app::ReadingsEntry e;
+            protocol::ReadingsEntry e;
             e.counter = counter.load();
             e.platform_valid = platform_valid.load();
             e.channels = {1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000};
-            const auto b = app::encode_readings_entry(e);
+            const auto b = protocol::encode_readings_entry(e);
             virtual_sensor::Reply r{0, {2}};
             r.payload.insert(r.payload.end(), b.begin(), b.end());
             return r;
@@ -51,14 +51,14 @@ struct Views : app::testing::SensorFixture {
         monitor.stop();
         SensorFixture::TearDown();
     }
-    app::ShellContext context() { return {&sensor_link, &monitor, app::shell::connected}; }
+    ui::ShellContext context() { return {&sensor_link, &monitor, ui::shell::connected}; }
     void fill_to(std::uint32_t n) {
         // Each new counter is held until the monitor has taken it.
         for (std::uint32_t i = counter + 1; i <= n; ++i) {
             counter = i;
             ASSERT_TRUE(wait_until([&] {
                 const auto e = monitor.history().from_newest(0);
-                return e && app::readings_counter(*e) == i;
+                return e && protocol::readings_counter(*e) == i;
             }, 5000)) << i;
         }
     }

@@ -8,14 +8,14 @@
 namespace quelmar::live {
 namespace {
 
-app::ReadingsBytes reading(std::uint32_t counter, std::uint8_t state, std::uint16_t ch0 = 0) {
-    app::ReadingsEntry e;
+protocol::ReadingsBytes reading(std::uint32_t counter, std::uint8_t state, std::uint16_t ch0 = 0) {
+    protocol::ReadingsEntry e;
     e.counter = counter;
     e.state = state;
     e.channels[0] = ch0;
     for (std::size_t c = 1; c < e.channels.size(); ++c)
         e.channels[c] = static_cast<std::uint16_t>(c * 1000);
-    return app::encode_readings_entry(e);
+    return protocol::encode_readings_entry(e);
 }
 
 RawPlotInput history(int n, std::uint32_t first_counter = 100) {
@@ -159,7 +159,7 @@ TEST(RawPlotLayout, HeldButtonShowsTheStateUnderThePointer) {
 
 TEST(RawPlotLayout, Overlays) {
     RawPlotInput in = history(5);
-    app::PlatformData p;
+    protocol::PlatformData p;
     p.depth = 12.345f;
     p.direction = 2;
     p.temperature = 4.5f;
@@ -168,7 +168,7 @@ TEST(RawPlotLayout, Overlays) {
     p.p1 = -1;
     p.p2 = 2;
     p.p3 = 3;
-    in.platform = app::encode_platform_data(p);
+    in.platform = protocol::encode_platform_data(p);
     in.platform_overlay = true;
     in.thermistor_overlay = true;
     in.thermistors[0] = {0, 1, 0, 0, 0, 1.5f};     // channel 1: 1000 counts

@@ -11,8 +11,8 @@
 namespace quelmar::live {
 namespace {
 
-app::ReadingsBytes reading(std::uint32_t counter, std::uint8_t platform_valid = 1) {
-    app::ReadingsEntry e;
+protocol::ReadingsBytes reading(std::uint32_t counter, std::uint8_t platform_valid = 1) {
+    protocol::ReadingsEntry e;
     e.platform_valid = platform_valid;
     e.counter = counter;
     e.state = 7;
@@ -24,13 +24,13 @@ app::ReadingsBytes reading(std::uint32_t counter, std::uint8_t platform_valid = 
     e.hall_w = 12;
     e.platform_salinity = 35.5f;
     e.platform_time = 0x80000000u;
-    return app::encode_readings_entry(e);
+    return protocol::encode_readings_entry(e);
 }
 
-std::uint32_t counter_of(const app::ReadingsBytes& b) { return app::readings_counter(b); }
+std::uint32_t counter_of(const protocol::ReadingsBytes& b) { return protocol::readings_counter(b); }
 
 TEST(RawTableFeed, OpensWithTheNewest1000OldestFirstThenFollows) {
-    app::ReadingsHistory h;
+    monitor::ReadingsHistory h;
     for (std::uint32_t i = 1; i <= 2500; ++i) h.offer(reading(i));
     RawTableFeed feed;
     FeedStep first = feed.step(true, h, false);
@@ -49,7 +49,7 @@ TEST(RawTableFeed, OpensWithTheNewest1000OldestFirstThenFollows) {
 }
 
 TEST(RawTableFeed, PausedReadingsAreSkippedForGood) {
-    app::ReadingsHistory h;
+    monitor::ReadingsHistory h;
     h.offer(reading(1));
     RawTableFeed feed;
     EXPECT_EQ(feed.step(true, h, false).rows.size(), 1u);
@@ -65,7 +65,7 @@ TEST(RawTableFeed, PausedReadingsAreSkippedForGood) {
 }
 
 TEST(RawTableFeed, EmptiesTheTableWhenTheMonitorStopsOrTheHistoryEmpties) {
-    app::ReadingsHistory h;
+    monitor::ReadingsHistory h;
     RawTableFeed feed;
     EXPECT_TRUE(feed.step(false, h, false).clear);  // opening always starts empty
     EXPECT_FALSE(feed.step(false, h, false).clear);
@@ -104,7 +104,7 @@ TEST(RawTableFeed, RowTexts) {
 // does; under the thread sanitizer this shows the sharing is synchronised.
 TEST(RawTableWorker, FollowsAHistoryFilledByAnotherThread) {
     using namespace std::chrono_literals;
-    app::ReadingsHistory h;
+    monitor::ReadingsHistory h;
     std::mutex m;
     std::vector<std::uint32_t> shown;
     std::atomic<bool> running{true};

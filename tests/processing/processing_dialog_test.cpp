@@ -17,7 +17,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 #include "processing/dic_processing_dialog.h"
 #include "processing/example_files.h"
 #include "processing/multi_nutrient_processing_dialog.h"
@@ -107,7 +107,7 @@ class ProcessingDialog : public testing::Test {
         EXPECT_EQ(static_cast<int>(d.processing_log().size()), d.log_view()->model()->rowCount());
         EXPECT_EQ(cli_csv({path.toStdString()}, false), dialog_save(d));
     }
-    app::ScriptedPrompts prompts;
+    ui::ScriptedPrompts prompts;
     fs::path dir_;
 };
 
@@ -303,7 +303,7 @@ TEST_F(ProcessingDialog, FailedSaveIsReportedAndKeepsTheEarlierFile) {
     prompts.choose(QString::fromStdString(named));
     prompts.answer_no();
     d.save_pressed();
-    EXPECT_EQ(app::PromptRecord::Kind::yes_no, prompts.shown.back().kind);
+    EXPECT_EQ(ui::PromptRecord::Kind::yes_no, prompts.shown.back().kind);
     EXPECT_EQ("earlier\n", read_file(named + ".csv"));
     prompts.choose(QString::fromStdString(named));
     prompts.answer_yes();

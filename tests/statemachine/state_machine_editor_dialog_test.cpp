@@ -10,7 +10,7 @@
 #include <QTableWidget>
 #include <filesystem>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 #include "protocol/commands.h"
 #include "statemachine/go_to_state_dialog.h"
 #include "statemachine/state_machine_definition_dialog.h"
@@ -76,7 +76,7 @@ class Editor : public ::testing::Test {
 
     vs::VirtualSensor sensor;
     link::SensorLink link;
-    app::ScriptedPrompts prompts;
+    ui::ScriptedPrompts prompts;
 };
 
 TEST_F(Editor, OpensFromTheSensorOrEmpty) {
@@ -159,7 +159,7 @@ TEST_F(Editor, RefreshAfterAnEditAnsweredCancel) {
     load_sensor(3);
     StateMachineEditorDialog editor(link, true);
     find<QCheckBox>(editor, "valve4")->setChecked(true);
-    prompts.answer(app::PromptAnswer::cancel);
+    prompts.answer(ui::PromptAnswer::cancel);
     editor.refresh_pressed();
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title, "Refresh (from sensor)");
@@ -270,7 +270,7 @@ TEST(GoToStateDialog, NumberPastTheLastStateDisablesOk) {
 
 TEST(DefinitionDialog, ListingDryRunAndSummary) {
     ensure_application();
-    app::ScriptedPrompts prompts;
+    ui::ScriptedPrompts prompts;
     StateMachine m;
     m.last_state_index = 2;
     for (std::size_t i = 0; i < 3; ++i)

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../app/sensor_fixture.h"
-#include "app/readings.h"
+#include "tests/support/sensor_fixture.h"
+#include "protocol/readings.h"
 #include "config/thermistor_config.h"
 #include "protocol/chemistry.h"
 #include "protocol/command.h"
@@ -11,16 +11,16 @@
 
 using namespace quelmar;
 using namespace quelmar::protocol;
-using app::testing::load_machine;
+using test_support::load_machine;
 
 namespace {
 
-struct RunHandlers : app::testing::SensorFixture {
+struct RunHandlers : test_support::SensorFixture {
     std::uint8_t mode = 0xEE;
-    app::ReadingsBytes entry{};
-    app::ReadingsEntry reading() {
-        EXPECT_EQ(app::read_readings(sensor_link, mode, entry), status::ok);
-        return app::decode_readings_entry(entry);
+    protocol::ReadingsBytes entry{};
+    protocol::ReadingsEntry reading() {
+        EXPECT_EQ(protocol::read_readings(sensor_link, mode, entry), status::ok);
+        return protocol::decode_readings_entry(entry);
     }
     SensorStatus start(std::uint8_t state) {
         return send_command(sensor_link, cmd::start_state_machine, {&state, 1});
@@ -101,14 +101,14 @@ TEST_F(RunHandlers, ThreeThermistorsReadAndWrite) {
 }
 
 TEST_F(RunHandlers, PlatformDataFileNameChemistryAndDrive) {
-    app::PlatformBytes platform{};
-    ASSERT_EQ(app::read_platform_data(sensor_link, platform), status::ok);
-    const auto p = app::decode_platform_data(platform);
+    protocol::PlatformBytes platform{};
+    ASSERT_EQ(protocol::read_platform_data(sensor_link, platform), status::ok);
+    const auto p = protocol::decode_platform_data(platform);
     EXPECT_NEAR(p.salinity, 35.1, 0.2);
     EXPECT_GT(p.depth, 0);
 
     std::string name;
-    ASSERT_EQ(app::read_output_file_name(sensor_link, name), status::ok);
+    ASSERT_EQ(protocol::read_output_file_name(sensor_link, name), status::ok);
     EXPECT_EQ(name, virtual_sensor::run_output_file);
 
     // The factory chemistry configuration has a deployment start state to start from.

@@ -1,10 +1,10 @@
-#include "app/run_commands.h"
+#include "protocol/run_commands.h"
 
 #include "common/bytes.h"
 #include "protocol/command.h"
 #include "protocol/commands.h"
 
-namespace quelmar::app {
+namespace quelmar::protocol {
 
 namespace cmd = protocol::cmd;
 using protocol::state_none;
@@ -33,7 +33,8 @@ protocol::SensorStatus mount_as_drive(link::SensorLink& link) {
 
 StartOutcome start_run(link::SensorLink& link, std::uint8_t start_state) {
     std::uint16_t count = 0;
-    if (read_state_count(link, count) != protocol::status::ok) return StartOutcome::no_configuration;
+    if (read_state_count(link, count) != protocol::status::ok)
+        return StartOutcome::no_configuration;
     if (count == 0) return StartOutcome::nothing_loaded;
     const auto s = start_state_machine(link, start_state);
     if (s == protocol::status::ok) return StartOutcome::started;
@@ -114,4 +115,4 @@ bool start_state_out_of_range(std::uint64_t typed, std::uint8_t highest_valid) {
     return highest_valid != state_none && typed > highest_valid;
 }
 
-}  // namespace quelmar::app
+}  // namespace quelmar::protocol

@@ -1,4 +1,4 @@
-#include "app/status_monitor.h"
+#include "monitor/status_monitor.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +8,14 @@
 #include "common/bytes.h"
 #include "protocol/command.h"
 #include "protocol/commands.h"
-#include "sensor_fixture.h"
+#include "tests/support/sensor_fixture.h"
 
-namespace quelmar::app {
+namespace quelmar::monitor {
 namespace {
 
 using namespace std::chrono_literals;
 namespace cmd = protocol::cmd;
+using protocol::readings_counter;
 
 ReadingsBytes entry_with(std::uint32_t counter, std::uint8_t byte0 = 0) {
     ReadingsBytes e{};
@@ -55,7 +56,7 @@ TEST(ReadingsHistory, KeepsTheNewest3600OldestFirst) {
     EXPECT_FALSE(h.from_newest(history_capacity));
 }
 
-struct Monitor : testing::SensorFixture {
+struct Monitor : test_support::SensorFixture {
     StatusMonitor monitor;
     std::vector<MonitorReport> reports;
     StatusMonitor::Listener listener() {
@@ -72,10 +73,10 @@ TEST_F(Monitor, ACycleReportsStatusModeAndStoresTheReading) {
     EXPECT_FALSE(reports[0].file_name);  // idle: no file
     EXPECT_EQ(monitor.history().count(), 1u);
     EXPECT_EQ(monitor.status_snapshot().temperature_mdegc, sensor.options().temperature_mdegc);
-    EXPECT_NE(decode_platform_data(monitor.platform_snapshot()).salinity, 0.0f);
+    EXPECT_NE(protocol::decode_platform_data(monitor.platform_snapshot()).salinity, 0.0f);
 
     // While operating the report carries the output file.
-    testing::load_machine(sensor, 2);
+    test_support::load_machine(sensor, 2);
     std::uint8_t state = 0;
     ASSERT_EQ(protocol::send_command(sensor_link, cmd::start_state_machine, {&state, 1}),
               protocol::status::ok);
@@ -156,4 +157,4 @@ TEST_F(Monitor, StopEndsAWaitAtOnce) {
 }
 
 }  // namespace
-}  // namespace quelmar::app
+}  // namespace quelmar::monitor

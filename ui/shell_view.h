@@ -14,9 +14,13 @@ namespace quelmar::link {
 class SensorLink;
 }
 
-namespace quelmar::app {
-
+namespace quelmar::monitor {
 class StatusMonitor;
+}
+
+namespace quelmar::ui {
+
+using monitor::StatusMonitor;
 
 // What the main window gives the views it creates. Both outlive every view.
 struct ShellContext {
@@ -57,4 +61,4 @@ private:
     unsigned state_ = 0;
 };
 
-}  // namespace quelmar::app
+}  // namespace quelmar::ui

@@ -10,7 +10,7 @@
 #include "link/sensor_link.h"
 #include "protocol/sensor_status.h"
 
-namespace quelmar::app {
+namespace quelmar::protocol {
 
 constexpr std::size_t readings_entry_size = 58;
 constexpr std::size_t platform_data_size = 36;
@@ -70,4 +70,4 @@ protocol::SensorStatus read_platform_data(link::SensorLink& link, PlatformBytes&
 // 422: the 8.3 name, cut at its NUL or at 13 bytes.
 protocol::SensorStatus read_output_file_name(link::SensorLink& link, std::string& name);
 
-}  // namespace quelmar::app
+}  // namespace quelmar::protocol

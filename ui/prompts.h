@@ -10,7 +10,7 @@
 
 class QWidget;
 
-namespace quelmar::app {
+namespace quelmar::ui {
 
 enum class PromptIcon { information, warning, error };
 enum class PromptAnswer { ok, cancel, yes, no };
@@ -80,4 +80,4 @@ public:
     std::vector<PromptRecord> shown;  // every prompt, in order
 };
 
-}  // namespace quelmar::app
+}  // namespace quelmar::ui

@@ -1,26 +1,27 @@
-#include "app/run_commands.h"
+#include "protocol/run_commands.h"
 
 #include <gtest/gtest.h>
 
 #include "protocol/commands.h"
-#include "sensor_fixture.h"
+#include "tests/support/sensor_fixture.h"
 
-namespace quelmar::app {
+namespace quelmar::protocol {
 namespace {
 
 using protocol::ChemistryConfig;
 using protocol::state_none;
 namespace cmd = protocol::cmd;
 
-struct RunCommands : testing::SensorFixture {};
+struct RunCommands : test_support::SensorFixture {};
 
 TEST_F(RunCommands, StartOutcomesAndTheirMessages) {
     // Nothing loaded: no start command is sent at all.
     EXPECT_EQ(start_run(sensor_link, 0), StartOutcome::nothing_loaded);
     EXPECT_EQ(requests_of(cmd::start_state_machine), 0u);
-    EXPECT_EQ(start_outcome_message(StartOutcome::nothing_loaded), "Sensor has no state machine loaded");
+    EXPECT_EQ(start_outcome_message(StartOutcome::nothing_loaded),
+              "Sensor has no state machine loaded");
 
-    testing::load_machine(sensor, 2);
+    test_support::load_machine(sensor, 2);
     sensor.force_status(cmd::read_state_count, 3);
     EXPECT_EQ(start_run(sensor_link, 0), StartOutcome::no_configuration);
     EXPECT_EQ(start_outcome_message(StartOutcome::no_configuration),
@@ -83,7 +84,8 @@ TEST(StartChoices, FallbackRecordOffersOnlyTheSpecialsAtZero) {
     EXPECT_EQ(bytes[8], 255);
     EXPECT_EQ(bytes[9], 255);
     EXPECT_EQ(bytes[10], 255);
-    for (std::size_t i : {0, 1, 2, 3, 4, 5, 6, 7, 11, 12, 13, 14, 15, 16, 17}) EXPECT_EQ(bytes[i], 0) << i;
+    for (std::size_t i : {0, 1, 2, 3, 4, 5, 6, 7, 11, 12, 13, 14, 15, 16, 17})
+        EXPECT_EQ(bytes[i], 0) << i;
     EXPECT_TRUE(autostart_on(c));
     EXPECT_EQ(start_choices(c).size(), 3u);
 }
@@ -122,4 +124,4 @@ TEST(StartStates, RowsValuesAndRules) {
 }
 
 }  // namespace
-}  // namespace quelmar::app
+}  // namespace quelmar::protocol

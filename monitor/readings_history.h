@@ -9,9 +9,11 @@
 #include <optional>
 #include <vector>
 
-#include "app/readings.h"
+#include "protocol/readings.h"
 
-namespace quelmar::app {
+namespace quelmar::monitor {
+
+using protocol::ReadingsBytes;
 
 constexpr std::size_t history_capacity = 3600;
 
@@ -33,9 +35,10 @@ public:
     // The newest `n` entries (all when n exceeds the count), oldest first.
     std::vector<ReadingsBytes> newest(std::size_t n) const;
     // The entry `back` places before the newest (0 = the newest), with the count at that moment.
-    std::optional<ReadingsBytes> from_newest(std::size_t back, std::size_t* count_out = nullptr) const;
+    std::optional<ReadingsBytes> from_newest(std::size_t back,
+                                             std::size_t* count_out = nullptr) const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<ReadingsBytes> ring_;
     std::size_t head_ = 0;
@@ -44,4 +47,4 @@ private:
     std::uint32_t last_counter_ = 0;
 };
 
-}  // namespace quelmar::app
+}  // namespace quelmar::monitor

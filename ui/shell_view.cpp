@@ -1,9 +1,9 @@
-#include "app/shell_view.h"
+#include "ui/shell_view.h"
 
 #include <QFont>
 #include <QVBoxLayout>
 
-namespace quelmar::app {
+namespace quelmar::ui {
 
 ShellView::ShellView(const QString& header, QWidget* parent)
     : QWidget(parent), header_(new QLabel(header, this)), body_(new QHBoxLayout) {
@@ -16,4 +16,4 @@ ShellView::ShellView(const QString& header, QWidget* parent)
     layout->addLayout(body_, 1);
 }
 
-}  // namespace quelmar::app
+}  // namespace quelmar::ui

@@ -1,8 +1,8 @@
-#include "app/shell_state.h"
+#include "ui/shell_state.h"
 
 #include "common/text.h"
 
-namespace quelmar::app {
+namespace quelmar::ui {
 
 bool menu_item_enabled(MenuGroup group, unsigned state) {
     switch (group) {
@@ -35,7 +35,8 @@ std::string sensor_mode_text(std::uint8_t mode) {
 }
 
 std::string file_part_text(std::uint8_t mode, const std::optional<std::string>& file_name) {
-    if ((mode == 0 || mode == 1) && file_name) return common::format_text("File: %s", file_name->c_str());
+    if ((mode == 0 || mode == 1) && file_name)
+        return common::format_text("File: %s", file_name->c_str());
     return {};
 }
 
@@ -49,4 +50,4 @@ std::string about_text(const std::string& device_type, const std::string& firmwa
                                device_type.c_str(), firmware_version.c_str(), gui_version);
 }
 
-}  // namespace quelmar::app
+}  // namespace quelmar::ui

@@ -1,13 +1,13 @@
-#include "app/sensor_control_widget.h"
+#include "ui/sensor_control_widget.h"
 
 #include <QGridLayout>
 #include <QTimer>
 
-#include "app/prompts.h"
-#include "app/shell_state.h"
-#include "app/start_states_dialog.h"
+#include "ui/prompts.h"
+#include "ui/shell_state.h"
+#include "ui/start_states_dialog.h"
 
-namespace quelmar::app {
+namespace quelmar::ui {
 
 SensorControlWidget::SensorControlWidget(link::SensorLink* link, QWidget* parent)
     : QGroupBox("Sensor Control", parent),
@@ -31,9 +31,9 @@ SensorControlWidget::SensorControlWidget(link::SensorLink* link, QWidget* parent
 }
 
 void SensorControlWidget::set_configuration(const protocol::ChemistryConfig& config) {
-    autostart_->setChecked(autostart_on(config));
+    autostart_->setChecked(protocol::autostart_on(config));
     list_->clear();
-    for (const auto& choice : start_choices(config))
+    for (const auto& choice : protocol::start_choices(config))
         list_->addItem(QString::fromStdString(choice.name), int(choice.state));
     if (list_->count() > 0) list_->setCurrentIndex(0);
     update_enabling();
@@ -69,12 +69,13 @@ void SensorControlWidget::autostart_clicked() {
 protocol::ChemistryConfig read_view_configuration(QWidget* parent, link::SensorLink* link,
                                                   bool report, bool* ok) {
     protocol::ChemistryConfig config;
-    const bool read = link && protocol::read_chemistry_config(*link, config) == protocol::status::ok;
+    const bool read =
+        link && protocol::read_chemistry_config(*link, config) == protocol::status::ok;
     if (ok) *ok = read;
     if (read) return config;
     if (report) show_message(parent, "Chemistry", "Unable to get current chemistry from sensor",
                              PromptIcon::warning);
-    return fallback_chemistry_config();
+    return protocol::fallback_chemistry_config();
 }
 
-}  // namespace quelmar::app
+}  // namespace quelmar::ui

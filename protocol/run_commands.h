@@ -11,7 +11,7 @@
 #include "protocol/chemistry.h"
 #include "protocol/sensor_status.h"
 
-namespace quelmar::app {
+namespace quelmar::protocol {
 
 // 434: the number of states of the loaded machine.
 protocol::SensorStatus read_state_count(link::SensorLink& link, std::uint16_t& count);
@@ -57,4 +57,4 @@ std::uint8_t stored_start_state(std::uint64_t typed);
 // A checked row above the highest valid state is shown as wrong.
 bool start_state_out_of_range(std::uint64_t typed, std::uint8_t highest_valid);
 
-}  // namespace quelmar::app
+}  // namespace quelmar::protocol

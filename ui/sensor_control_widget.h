@@ -7,14 +7,14 @@
 #include <QGroupBox>
 #include <QPushButton>
 
-#include "app/run_commands.h"
+#include "protocol/run_commands.h"
 #include "protocol/chemistry.h"
 
 namespace quelmar::link {
 class SensorLink;
 }
 
-namespace quelmar::app {
+namespace quelmar::ui {
 
 class SensorControlWidget : public QGroupBox {
     Q_OBJECT
@@ -54,4 +54,4 @@ private:
 protocol::ChemistryConfig read_view_configuration(QWidget* parent, link::SensorLink* link,
                                                   bool report, bool* ok = nullptr);
 
-}  // namespace quelmar::app
+}  // namespace quelmar::ui

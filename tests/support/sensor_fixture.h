@@ -8,7 +8,7 @@
 #include "virtual_sensor/sensor_state.h"
 #include "virtual_sensor/virtual_sensor.h"
 
-namespace quelmar::app::testing {
+namespace quelmar::test_support {
 
 // `count` states; each operates for `delay_s` seconds and goes on to the next, the last is idle.
 inline void load_machine(virtual_sensor::VirtualSensor& sensor, std::size_t count,
@@ -44,4 +44,4 @@ struct SensorFixture : ::testing::Test {
     }
 };
 
-}  // namespace quelmar::app::testing
+}  // namespace quelmar::test_support

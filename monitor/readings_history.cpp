@@ -1,11 +1,11 @@
-#include "app/readings_history.h"
+#include "monitor/readings_history.h"
 
-namespace quelmar::app {
+namespace quelmar::monitor {
 
 ReadingsHistory::ReadingsHistory() : ring_(history_capacity) {}
 
 bool ReadingsHistory::offer(const ReadingsBytes& entry) {
-    const std::uint32_t counter = readings_counter(entry);
+    const std::uint32_t counter = protocol::readings_counter(entry);
     std::lock_guard lock(mutex_);
     const bool is_new = !have_counter_ || counter != last_counter_;
     have_counter_ = true;
@@ -56,4 +56,4 @@ std::optional<ReadingsBytes> ReadingsHistory::from_newest(std::size_t back,
     return ring_[(head_ + count_ - 1 - back) % history_capacity];
 }
 
-}  // namespace quelmar::app
+}  // namespace quelmar::monitor

@@ -1,8 +1,8 @@
-#include "app/status_monitor.h"
+#include "monitor/status_monitor.h"
 
 #include "protocol/device_commands.h"
 
-namespace quelmar::app {
+namespace quelmar::monitor {
 
 StatusMonitor::~StatusMonitor() { stop(); }
 
@@ -68,7 +68,7 @@ void StatusMonitor::run_cycle(link::SensorLink& link, const Listener& listener) 
 
     std::uint8_t mode = 0;
     ReadingsBytes entry{};
-    const protocol::SensorStatus s = read_readings(link, mode, entry);
+    const protocol::SensorStatus s = protocol::read_readings(link, mode, entry);
     std::optional<MonitorReport> report;
     if (s == protocol::status::exchange_failed) {
         report = MonitorReport{};
@@ -78,12 +78,13 @@ void StatusMonitor::run_cycle(link::SensorLink& link, const Listener& listener) 
         // interface never waits on the sensor for the status bar.
         if (mode == 0 || mode == 1) {
             std::string name;
-            if (read_output_file_name(link, name) == protocol::status::ok) report->file_name = name;
+            if (protocol::read_output_file_name(link, name) == protocol::status::ok)
+                report->file_name = name;
         }
     }
 
     PlatformBytes platform{};
-    if (read_platform_data(link, platform) != protocol::status::ok) platform = {};
+    if (protocol::read_platform_data(link, platform) != protocol::status::ok) platform = {};
     {
         std::lock_guard lock(mutex_);
         platform_ = platform;
@@ -93,4 +94,4 @@ void StatusMonitor::run_cycle(link::SensorLink& link, const Listener& listener) 
     if (report && listener) listener(*report);
 }
 
-}  // namespace quelmar::app
+}  // namespace quelmar::monitor

@@ -8,7 +8,7 @@
 
 #include "protocol/device_records.h"
 
-namespace quelmar::app {
+namespace quelmar::ui {
 
 namespace shell {
 constexpr unsigned connected = 1u << 0;
@@ -49,4 +49,4 @@ constexpr const char* sensor_port_pins_text =
 constexpr const char* gui_version = "1.0p";
 std::string about_text(const std::string& device_type, const std::string& firmware_version);
 
-}  // namespace quelmar::app
+}  // namespace quelmar::ui

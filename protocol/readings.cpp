@@ -1,4 +1,4 @@
-#include "app/readings.h"
+#include "protocol/readings.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@
 #include "protocol/command.h"
 #include "protocol/commands.h"
 
-namespace quelmar::app {
+namespace quelmar::protocol {
 
 using common::get_f32le;
 using common::get_i32le;
@@ -42,7 +42,8 @@ ReadingsBytes encode_readings_entry(const ReadingsEntry& e) {
     p[9] = e.state;
     common::put_i32le(p + 10, e.temperature_mdegc);
     common::put_i32le(p + 14, e.supply_mv);
-    for (std::size_t i = 0; i < channel_count; ++i) common::put_u16le(p + 18 + 2 * i, e.channels[i]);
+    for (std::size_t i = 0; i < channel_count; ++i)
+        common::put_u16le(p + 18 + 2 * i, e.channels[i]);
     common::put_u16le(p + 34, e.hall_i);
     common::put_u16le(p + 36, e.hall_w);
     common::put_f32le(p + 38, e.platform_salinity);
@@ -110,4 +111,4 @@ protocol::SensorStatus read_output_file_name(link::SensorLink& link, std::string
     return s;
 }
 
-}  // namespace quelmar::app
+}  // namespace quelmar::protocol

@@ -6,7 +6,7 @@
 #include <QThread>
 #include <functional>
 
-namespace quelmar::app::testing {
+namespace quelmar::test_support {
 
 inline void ensure_application() {
     if (QApplication::instance()) return;
@@ -38,4 +38,4 @@ inline void settle(int ms) {
     }
 }
 
-}  // namespace quelmar::app::testing
+}  // namespace quelmar::test_support

@@ -1,9 +1,9 @@
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
 
-namespace quelmar::app {
+namespace quelmar::ui {
 
 namespace {
 PromptHandler* handler = nullptr;
@@ -40,9 +40,10 @@ void show_message(QWidget* parent, const QString& title, const QString& text, Pr
 }
 
 bool ask_yes_no(QWidget* parent, const QString& title, const QString& text, PromptIcon icon) {
-    if (handler) return handler->question({PromptRecord::Kind::yes_no, title, text}) == PromptAnswer::yes;
-    return run_box(parent, title, text, icon, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           PromptAnswer::yes;
+    if (handler)
+        return handler->question({PromptRecord::Kind::yes_no, title, text}) == PromptAnswer::yes;
+    return run_box(parent, title, text, icon, QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::No) == PromptAnswer::yes;
 }
 
 PromptAnswer ask_yes_no_cancel(QWidget* parent, const QString& title, const QString& text) {
@@ -52,9 +53,10 @@ PromptAnswer ask_yes_no_cancel(QWidget* parent, const QString& title, const QStr
 }
 
 bool ask_ok_cancel(QWidget* parent, const QString& title, const QString& text) {
-    if (handler) return handler->question({PromptRecord::Kind::ok_cancel, title, text}) == PromptAnswer::ok;
-    return run_box(parent, title, text, PromptIcon::information, QMessageBox::Ok | QMessageBox::Cancel,
-                   QMessageBox::Ok) == PromptAnswer::ok;
+    if (handler)
+        return handler->question({PromptRecord::Kind::ok_cancel, title, text}) == PromptAnswer::ok;
+    return run_box(parent, title, text, PromptIcon::information,
+                   QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == PromptAnswer::ok;
 }
 
 QString choose_open_file(QWidget* parent, const QString& title, const QString& filter) {
@@ -109,4 +111,4 @@ PromptRecord ScriptedPrompts::last_message() const {
     return {PromptRecord::Kind::message, {}, {}};
 }
 
-}  // namespace quelmar::app
+}  // namespace quelmar::ui

@@ -13,13 +13,16 @@
 #include <string>
 #include <thread>
 
-#include "app/readings.h"
-#include "app/readings_history.h"
+#include "protocol/readings.h"
+#include "monitor/readings_history.h"
 #include "common/stop_signal.h"
 #include "link/sensor_link.h"
 #include "protocol/device_records.h"
 
-namespace quelmar::app {
+namespace quelmar::monitor {
+
+using protocol::PlatformBytes;
+using protocol::ReadingsBytes;
 
 constexpr std::uint8_t sensor_mode_idle = 2;
 
@@ -29,7 +32,7 @@ struct MonitorReport {
     bool comms_ok = false;
     protocol::SensorStatusRecord status{};  // the status snapshot of this cycle
     std::optional<std::uint8_t> mode;       // set when communication worked
-    std::optional<std::string> file_name;   // read while operating or sleeping; unset if that failed
+    std::optional<std::string> file_name;  // read while operating or sleeping; unset if that failed
 };
 
 class StatusMonitor {
@@ -72,4 +75,4 @@ private:
     std::mutex control_mutex_;  // start and stop
 };
 
-}  // namespace quelmar::app
+}  // namespace quelmar::monitor

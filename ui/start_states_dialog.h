@@ -8,14 +8,16 @@
 #include <QPushButton>
 #include <array>
 
-#include "app/run_commands.h"
+#include "protocol/run_commands.h"
 #include "protocol/chemistry.h"
 
 namespace quelmar::link {
 class SensorLink;
 }
 
-namespace quelmar::app {
+namespace quelmar::ui {
+
+using protocol::start_state_rows;
 
 constexpr int start_states_from_menu = 0;
 constexpr int start_states_from_autostart = 1;
@@ -54,4 +56,4 @@ private:
 // Opens the dialog modally (or shows why it cannot open) and gives its autostart result.
 int run_start_states_dialog(QWidget* parent, link::SensorLink& link, int opened_from);
 
-}  // namespace quelmar::app
+}  // namespace quelmar::ui

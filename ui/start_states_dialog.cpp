@@ -1,11 +1,11 @@
-#include "app/start_states_dialog.h"
+#include "ui/start_states_dialog.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 
-#include "app/prompts.h"
+#include "ui/prompts.h"
 
-namespace quelmar::app {
+namespace quelmar::ui {
 
 namespace {
 std::uint64_t typed_number(const QLineEdit* field) {
@@ -20,8 +20,8 @@ StartStatesDialog::StartStatesDialog(link::SensorLink& link, int opened_from, QW
       cancel_(new QPushButton("Cancel", this)) {
     setWindowTitle("State Machine Start States");
     auto* grid = new QGridLayout(this);
-    for (std::size_t i = 0; i < start_state_rows; ++i) {
-        boxes_[i] = new QCheckBox(start_state_labels[i], this);
+    for (std::size_t i = 0; i < protocol::start_state_rows; ++i) {
+        boxes_[i] = new QCheckBox(protocol::start_state_labels[i], this);
         fields_[i] = new QLineEdit(this);
         fields_[i]->setMaxLength(10);
         grid->addWidget(boxes_[i], int(i), 0);
@@ -33,24 +33,24 @@ StartStatesDialog::StartStatesDialog(link::SensorLink& link, int opened_from, QW
     buttons->addStretch();
     buttons->addWidget(save_);
     buttons->addWidget(cancel_);
-    grid->addLayout(buttons, int(start_state_rows), 0, 1, 2);
+    grid->addLayout(buttons, int(protocol::start_state_rows), 0, 1, 2);
     connect(save_, &QPushButton::clicked, this, &StartStatesDialog::save_pressed);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
     if (protocol::read_chemistry_config(link_, config_) != protocol::status::ok) return;
     loaded_ = true;
     std::uint16_t count = 0;
-    const auto s = read_state_count(link_, count);
-    highest_valid_ = highest_valid_state(s, count);
-    if (opened_from == start_states_from_autostart) toggle_autostart(config_);
+    const auto s = protocol::read_state_count(link_, count);
+    highest_valid_ = protocol::highest_valid_state(s, count);
+    if (opened_from == start_states_from_autostart) protocol::toggle_autostart(config_);
     show_values();
 }
 
-int StartStatesDialog::autostart_result() const { return autostart_on(config_) ? 1 : 0; }
+int StartStatesDialog::autostart_result() const { return protocol::autostart_on(config_) ? 1 : 0; }
 
 void StartStatesDialog::show_values() {
     const auto values = start_state_values(config_);
-    for (std::size_t i = 0; i < start_state_rows; ++i) {
+    for (std::size_t i = 0; i < protocol::start_state_rows; ++i) {
         const bool set = values[i] != protocol::state_none;
         boxes_[i]->setChecked(set);
         fields_[i]->setText(QString::number(set ? values[i] : 0));
@@ -60,7 +60,7 @@ void StartStatesDialog::show_values() {
 
 bool StartStatesDialog::row_marked_wrong(std::size_t row) const {
     return boxes_[row]->isChecked() &&
-           start_state_out_of_range(typed_number(fields_[row]), highest_valid_);
+           protocol::start_state_out_of_range(typed_number(fields_[row]), highest_valid_);
 }
 
 void StartStatesDialog::row_changed(std::size_t row) {
@@ -69,12 +69,12 @@ void StartStatesDialog::row_changed(std::size_t row) {
 }
 
 void StartStatesDialog::save_pressed() {
-    std::array<std::uint8_t, start_state_rows> values{};
-    for (std::size_t i = 0; i < start_state_rows; ++i)
-        values[i] = boxes_[i]->isChecked() ? stored_start_state(typed_number(fields_[i]))
+    std::array<std::uint8_t, protocol::start_state_rows> values{};
+    for (std::size_t i = 0; i < protocol::start_state_rows; ++i)
+        values[i] = boxes_[i]->isChecked() ? protocol::stored_start_state(typed_number(fields_[i]))
                                            : protocol::state_none;
     protocol::ChemistryConfig edited = config_;
-    set_start_state_values(edited, values);
+    protocol::set_start_state_values(edited, values);
     if (protocol::write_chemistry_config(link_, edited) != protocol::status::ok) {
         show_message(this, "Save", "Failed to write State Machine Control States from sensor.",
                      PromptIcon::error);
@@ -95,4 +95,4 @@ int run_start_states_dialog(QWidget* parent, link::SensorLink& link, int opened_
     return dialog.autostart_result();
 }
 
-}  // namespace quelmar::app
+}  // namespace quelmar::ui
