@@ -1,6 +1,7 @@
 #include "app/connect_view.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -41,10 +42,13 @@ ConnectView::ConnectView(link::SensorLink& link, QWidget* parent)
     connect(list_, &QTreeWidget::itemClicked, this, &ConnectView::item_clicked);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &ConnectView::item_double_clicked);
     connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
-        // Keyboard selection counts as a click.
+        // Keyboard selection counts as a click, and so does a selection taken away.
         const auto items = list_->selectedItems();
-        if (!items.isEmpty()) item_clicked(items.front());
+        if (items.isEmpty()) clear_selection();
+        else item_clicked(items.front());
     });
+    // A click below the last row hits no row: the list by itself would keep its selection.
+    list_->viewport()->installEventFilter(this);
     rebuild_list();
     clear_selection();
 }
@@ -65,6 +69,19 @@ void ConnectView::rebuild_list() {
     selected_.reset();
 }
 
+bool ConnectView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (!list_->itemAt(press->position().toPoint())) clear_selection();
+    }
+    return ui::ShellView::eventFilter(watched, event);
+}
+
+bool ConnectView::selected_connectable() const {
+    return selected_ && *selected_ < devices_.size() &&
+           devices_[*selected_].mode != link::device_mode_unknown;
+}
+
 void ConnectView::clear_selection() {
     selected_.reset();
     const QSignalBlocker block(list_);
@@ -83,12 +100,11 @@ void ConnectView::select_row(int row, bool double_click) {
         const QSignalBlocker block(list_);
         list_->setCurrentItem(list_->topLevelItem(row));
     }
-    if (double_click) {
+    // An entry whose mode is not known ("Unknown device") cannot be connected, neither by the
+    // button nor by a double click.
+    connect_->setEnabled(selected_connectable());
+    if (double_click && selected_connectable())
         QTimer::singleShot(0, this, &ConnectView::connect_pressed);
-        return;
-    }
-    // An entry whose mode is not known ("Unknown device") cannot be connected.
-    connect_->setEnabled(devices_[*selected_].mode != link::device_mode_unknown);
 }
 
 void ConnectView::item_clicked(QTreeWidgetItem* item) {
@@ -104,6 +120,9 @@ void ConnectView::connect_pressed() {
         ui::show_message(this, "Connect", "Nothing selected");
         return;
     }
+    // Reached without the button too (a double click, the firmware's arrival): a sensor that
+    // did not say what it is is never connected.
+    if (!selected_connectable()) return;
     const link::DeviceEntry entry = devices_[*selected_];
     // An earlier bootloader connection may still hold the link.
     link::sensor_link_close(link_);

@@ -40,7 +40,11 @@ signals:
     // The link is open to `entry`; the main window takes it over.
     void connect_requested(const quelmar::link::DeviceEntry& entry);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    bool selected_connectable() const;
     void clear_selection();
     void item_clicked(QTreeWidgetItem* item);
     void item_double_clicked(QTreeWidgetItem* item);

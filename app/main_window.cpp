@@ -68,8 +68,7 @@ MainWindow::~MainWindow() {
     }
     link::remove_device_listener(listener_id_);
     drop_view();
-    monitor_.stop();
-    link::sensor_link_close(link_);
+    end_link();
 }
 
 // The whole menu bar. Each feature adds its items here, in the menu it belongs to; a feature
@@ -250,11 +249,17 @@ void MainWindow::connect_device(const link::DeviceEntry& entry) {
     show_view(ViewKind::raw_graph);
 }
 
-void MainWindow::end_connection() {
-    // The monitor is stopped before the link closes, so that its last exchange ends on a live
-    // link rather than racing the close.
-    monitor_.stop();
+// The monitor may be waiting on a sensor that no longer answers: told to stop, it makes no
+// further exchange, and closing the link ends the one it is in at once, so the wait for it is
+// short instead of one time-out per exchange left in its cycle.
+void MainWindow::end_link() {
+    monitor_.request_stop();
     link::sensor_link_close(link_);
+    monitor_.stop();
+}
+
+void MainWindow::end_connection() {
+    end_link();
     ++connection_;
     state_ = 0;
     connected_path_.clear();

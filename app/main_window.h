@@ -70,6 +70,7 @@ private:
     bool refresh_caption();
     void set_part(int part, const std::string& text);
     void monitor_report(const monitor::MonitorReport& report, std::uint64_t connection);
+    void end_link();
     void end_connection();
     void drop_view();
     void show_view_when_free(ViewKind kind);

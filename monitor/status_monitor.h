@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <semaphore>
 #include <string>
 #include <thread>
 
@@ -48,8 +49,14 @@ public:
     // the monitor's run. False when already running.
     bool start(link::SensorLink& link, Listener listener,
                std::chrono::milliseconds period = std::chrono::milliseconds(1000));
-    // Ends the thread (waiting for it) and empties the history. Does nothing when not running.
-    void stop();
+    // Tells the thread to leave and returns at once. The thread looks at the request between
+    // exchanges, so it makes no further exchange after the one it may be in; closing the link
+    // then ends that one too.
+    void request_stop();
+    // Tells the thread to leave and waits for it, at most one link time-out (the longest an
+    // exchange can take), then empties the history. True when the thread has ended; otherwise
+    // it is collected by the next start or by the destructor. Does nothing when not running.
+    bool stop();
     bool running() const;
 
     // What the views read. Each returns a copy taken under the lock.
@@ -60,10 +67,15 @@ public:
     void clear_history() { history_.clear(); }
 
     // One cycle, as the thread runs it; tests drive it directly.
-    void run_cycle(link::SensorLink& link, const Listener& listener);
+    void run_cycle(link::SensorLink& link, const Listener& listener) {
+        cycle(link, listener, nullptr);
+    }
 
 private:
     void loop(link::SensorLink* link, Listener listener, std::chrono::milliseconds period);
+    // A cycle that ends early, without a report, once `stop` is requested.
+    void cycle(link::SensorLink& link, const Listener& listener, const common::StopSignal* stop);
+    void collect_thread();
 
     mutable std::mutex mutex_;  // guards the snapshots and the running mark
     protocol::SensorStatusRecord status_{};
@@ -71,6 +83,8 @@ private:
     bool running_ = false;
     ReadingsHistory history_;
     common::StopSignal stop_;
+    std::binary_semaphore finished_{0};  // released by the thread as it leaves
+    std::chrono::milliseconds stop_wait_{0};
     std::thread thread_;
     std::mutex control_mutex_;  // start and stop
 };

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -169,6 +170,101 @@ TEST_F(Shell, NothingSelectedAndAnUnreachableSensor) {
     settle(50);
     EXPECT_EQ(row_of("Gone Sensor"), -1);
     EXPECT_FALSE(connect_view()->connect_button()->isEnabled());
+}
+
+// A click as the mouse gives it, on the list's viewport at `at`.
+void click_list(QTreeWidget* list, QPoint at, bool twice = false) {
+    QWidget* viewport = list->viewport();
+    const QPointF global = viewport->mapToGlobal(QPointF(at));
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(type, QPointF(at), global, Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(viewport, &e);
+    }
+    if (twice) {
+        QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(at), global, Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &e);
+    }
+}
+
+TEST_F(Shell, ClicksOnTheListSelectAndClearTheSelection) {
+    plug("Click Sensor");
+    open_window();
+    window_->show();
+    settle(50);
+    QTreeWidget* list = connect_view()->list();
+    const int row = row_of("Click Sensor");
+    ASSERT_GE(row, 0);
+    const QRect rect = list->visualItemRect(list->topLevelItem(row));
+    click_list(list, rect.center());
+    EXPECT_TRUE(connect_view()->connect_button()->isEnabled());
+
+    // Below the last row: nothing is hit, so nothing stays selected.
+    const QPoint empty(rect.center().x(), list->viewport()->height() - 3);
+    ASSERT_EQ(list->itemAt(empty), nullptr);
+    click_list(list, empty);
+    EXPECT_FALSE(connect_view()->connect_button()->isEnabled());
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+    connect_view()->connect_pressed();
+    EXPECT_EQ(prompts.last_message().text, "Nothing selected");
+    EXPECT_EQ(window_->shell_state(), 0u);
+}
+
+TEST_F(Shell, AnUnknownDeviceCannotBeConnected) {
+    auto& mute = plug("Mute Sensor");
+    mute.force_status(cmd::read_identity, 3);  // it never says who it is
+    open_window();
+    window_->show();
+    settle(50);
+    const int row = row_of("Unknown device");
+    ASSERT_GE(row, 0);
+    QTreeWidget* list = connect_view()->list();
+    const QPoint on_row = list->visualItemRect(list->topLevelItem(row)).center();
+    click_list(list, on_row);
+    EXPECT_FALSE(connect_view()->connect_button()->isEnabled());
+
+    // Neither a double click nor a press that reaches the command connects it.
+    mute.clear_requests();
+    click_list(list, on_row, true);
+    connect_view()->select_row(row, true);
+    connect_view()->connect_pressed();
+    settle(50);
+    EXPECT_EQ(window_->shell_state(), 0u);
+    EXPECT_EQ(window_->current_view_kind(), ViewKind::connect);
+    EXPECT_TRUE(mute.requests().empty());
+    EXPECT_TRUE(prompts.messages().empty());
+}
+
+// The sensor stops answering while connected: Disconnect closes the link, which ends the
+// status monitor's exchange in progress, and the monitor makes no further one.
+TEST_F(Shell, DisconnectFromASensorThatNoLongerAnswers) {
+    auto& sensor = plug("Mute Later");
+    open_window();
+    connect_to("Mute Later");
+    ASSERT_TRUE(wait_until([this] { return window_->status_text(1) == "USB Comms OK"; }));
+    const auto monitor_requests = [&] {
+        std::size_t n = 0;
+        for (const auto& r : sensor.requests())
+            for (std::uint16_t code : {cmd::read_status, cmd::read_readings, cmd::read_platform_data,
+                                       cmd::read_output_file_name})
+                n += r.command() == code;
+        return n;
+    };
+    sensor.set_reply_latency(std::chrono::minutes(1));
+    const std::size_t before = monitor_requests();
+    ASSERT_TRUE(wait_until([&] { return monitor_requests() > before; }));
+    const std::size_t in_flight = monitor_requests();
+
+    window_->menu_action("&Disconnect")->trigger();
+    EXPECT_EQ(window_->shell_state(), 0u);
+    EXPECT_FALSE(window_->status_monitor().running());
+    EXPECT_EQ(window_->current_view_kind(), ViewKind::connect);
+    EXPECT_EQ(monitor_requests(), in_flight);
+    // The connect view lists it again, as a sensor that does not say what it is.
+    EXPECT_GE(row_of("Unknown device"), 0);
+    EXPECT_TRUE(prompts.messages().empty());
 }
 
 TEST_F(Shell, RemovalOfTheConnectedSensorEndsOnTheConnectView) {
