@@ -95,12 +95,22 @@ RawOutputGraphView::RawOutputGraphView(const ui::ShellContext& context, QWidget*
     }
     set_shell_state(context.state);
 
-    // The thread only asks for redraws; drawing happens on this window's thread.
+    // The thread only asks for redraws; drawing happens on this window's thread. At most one
+    // request waits in that thread's queue: while the window is held up (a modal question, a
+    // slow exchange) the ticks it misses would otherwise pile up and be drawn one after another.
     stop_.reset();
     thread_ = std::thread([this, period] {
         while (!stop_.wait_for_stop(period)) {
             if (paused_.load()) continue;
-            QMetaObject::invokeMethod(this, [this] { redraw_graph(); }, Qt::QueuedConnection);
+            ++redraw_ticks_;
+            if (redraw_queued_.exchange(true)) continue;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    redraw_queued_.store(false);
+                    redraw_graph();
+                },
+                Qt::QueuedConnection);
         }
     });
 }

@@ -39,6 +39,8 @@ public:
     QCheckBox* pause_box() const { return pause_; }
     ui::SensorControlWidget* sensor_control() const { return control_; }
     int redraw_count() const { return redraws_; }
+    // How many times the view's thread has wanted a redraw.
+    int redraw_ticks() const { return redraw_ticks_.load(); }
 
 private:
     void read_thermistors(bool report);
@@ -57,6 +59,8 @@ private:
 
     common::StopSignal stop_;
     std::atomic<bool> paused_{false};
+    std::atomic<bool> redraw_queued_{false};
+    std::atomic<int> redraw_ticks_{0};
     std::thread thread_;
 };
 

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QTableWidget>
 #include <atomic>
+#include <thread>
 
 #include "tests/support/sensor_fixture.h"
 #include "tests/support/ui_test_support.h"
@@ -181,6 +182,20 @@ TEST_F(Views, GraphViewReadFailures) {
     EXPECT_EQ(prompts.last_message().text, "Unable to get thermistor(1) config");
     EXPECT_EQ(requests_of(cmd::read_thermistor), 2u);
     EXPECT_EQ(view.channel_box(0)->text(), "Channel 0");
+}
+
+// The window's thread is held up (nothing is processed) while the view's thread ticks on:
+// once the window is free again it draws once, not once per missed tick.
+TEST_F(Views, GraphRedrawRequestsCoalesce) {
+    RawOutputGraphView view(context(), nullptr, 1ms);
+    const int drawn = view.redraw_count();
+    const int from = view.redraw_ticks();
+    for (int i = 0; i < 5000 && view.redraw_ticks() < from + 20; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_GE(view.redraw_ticks(), from + 20);
+    view.pause_box()->setChecked(true);  // no further requests
+    QCoreApplication::processEvents();
+    EXPECT_LE(view.redraw_count() - drawn, 1);
 }
 
 }  // namespace
