@@ -88,7 +88,7 @@ void MainWindow::build_menus() {
              [this] { processing::run_ph_processing_dialog(this); });
     add_item(file_menu_, "Process Raw &TA File...", G::always,
              [this] { processing::run_ta_processing_dialog(this); });
-    add_item(file_menu_, "Process Raw &DIC File...", G::always,
+    add_item(file_menu_, "Process Raw DI&C File...", G::always,
              [this] { processing::run_dic_processing_dialog(this); });
     file_menu_->addSeparator();
     attach_action_ = add_item(file_menu_, "Attach &Virtual Sensor", G::always,

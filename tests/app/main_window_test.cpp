@@ -6,7 +6,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
+#include <map>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -265,6 +268,29 @@ TEST_F(Shell, DisconnectFromASensorThatNoLongerAnswers) {
     // The connect view lists it again, as a sensor that does not say what it is.
     EXPECT_GE(row_of("Unknown device"), 0);
     EXPECT_TRUE(prompts.messages().empty());
+}
+
+// Alt and a letter must lead to one item only: walks the menu bar and every menu under it.
+void expect_unique_access_keys(const QList<QAction*>& actions, const QString& where) {
+    std::map<QKeySequence, QString> taken;
+    for (QAction* a : actions) {
+        if (a->isSeparator()) continue;
+        const QKeySequence key = QKeySequence::mnemonic(a->text());
+        if (!key.isEmpty()) {
+            const auto [it, fresh] = taken.emplace(key, a->text());
+            EXPECT_TRUE(fresh) << where.toStdString() << ": \"" << a->text().toStdString()
+                               << "\" and \"" << it->second.toStdString() << "\" share "
+                               << key.toString().toStdString();
+        }
+        if (a->menu()) expect_unique_access_keys(a->menu()->actions(), a->text());
+    }
+}
+
+TEST_F(Shell, NoTwoItemsOfAMenuShareAnAccessKey) {
+    open_window();
+    const QList<QAction*> menus = window_->menuBar()->actions();
+    ASSERT_GE(menus.size(), 4);
+    expect_unique_access_keys(menus, "menu bar");
 }
 
 TEST_F(Shell, RemovalOfTheConnectedSensorEndsOnTheConnectView) {

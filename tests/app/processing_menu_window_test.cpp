@@ -21,7 +21,7 @@ TEST(ProcessingMenu, FileMenuOffersEveryProcessingCommandWithoutASensor) {
     app::MainWindow window;
     for (const char* text :
          {"Process Raw &Nutrient File...", "Process Raw N&utrient File (Multi)...",
-          "Process Raw p&H File...", "Process Raw &TA File...", "Process Raw &DIC File..."}) {
+          "Process Raw p&H File...", "Process Raw &TA File...", "Process Raw DI&C File..."}) {
         QAction* action = window.menu_action(QString::fromUtf8(text));
         ASSERT_NE(nullptr, action) << text;
         EXPECT_TRUE(action->isEnabled()) << text;
