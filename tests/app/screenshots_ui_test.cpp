@@ -18,6 +18,7 @@
 #include <cstdlib>
 
 #include "app/main_window.h"
+#include "tests/support/ui_test_support.h"
 #include "ui/prompts.h"
 #include "virtual_sensor/sensor_state.h"
 #include "virtual_sensor/virtual_sensor.h"
@@ -25,14 +26,6 @@
 namespace {
 
 using namespace quelmar;
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "quelmar_screenshots";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) static QApplication app(argc, argv);
-    return *static_cast<QApplication*>(QApplication::instance());
-}
 
 void pump_events(int ms) {
     QElapsedTimer timer;
@@ -64,7 +57,7 @@ bool save_shot(QWidget* window, const QString& dir, const QString& name) {
 }  // namespace
 
 TEST(Screenshots, DISABLED_MainWindowInEachView) {
-    application();
+    test_support::ensure_application();
     ui::ScriptedPrompts prompts;  // nothing may wait on a message box
     const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
     const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
