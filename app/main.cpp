@@ -9,6 +9,8 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setApplicationName("quelmar");
+    application.setDesktopFileName("quelmar");
+    application.setWindowIcon(quelmar::app::program_icon());
     bool attach_virtual = false;
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--virtual-sensor") == 0) attach_virtual = true;

@@ -35,8 +35,14 @@ struct MainWindow::EventRelay {
     }
 };
 
+QIcon program_icon() {
+    // One scalable drawing serves every size the desktop asks for.
+    return QIcon(QStringLiteral(":/quelmar.svg"));
+}
+
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), relay_(std::make_shared<EventRelay>()) {
+    setWindowIcon(program_icon());
     // Roughly the 541 x 322 dialog units of the window's layout.
     resize(1082, 644);
     static const int part_widths[] = {200, 150, 150, 150};

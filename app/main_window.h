@@ -3,6 +3,7 @@
 // link to the connected sensor, the status monitor and the shell state, performs start and
 // stop for the views, and is the one place where a connection ends.
 
+#include <QIcon>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -24,6 +25,9 @@ class VirtualSensor;
 }
 
 namespace quelmar::app {
+
+// The program's icon (a droplet on a chip), for the window and the desktop.
+QIcon program_icon();
 
 enum class ViewKind { connect, raw_graph, raw_text, processed_graph, processed_text, diagnostics,
                       compatibility };

@@ -293,6 +293,18 @@ TEST_F(Shell, NoTwoItemsOfAMenuShareAnAccessKey) {
     expect_unique_access_keys(menus, "menu bar");
 }
 
+TEST_F(Shell, TheWindowHasTheProgramIcon) {
+    open_window();
+    const QIcon icon = window_->windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    // Both the small and the big icon are drawn, and drawn with something in them.
+    for (int size : {16, 48}) {
+        const QImage image = icon.pixmap(size).toImage();
+        ASSERT_FALSE(image.isNull()) << size;
+        EXPECT_NE(image.pixel(size / 2, size / 2), image.pixel(0, 0)) << size;
+    }
+}
+
 TEST_F(Shell, RemovalOfTheConnectedSensorEndsOnTheConnectView) {
     auto& sensor = plug("Pulled Sensor");
     open_window();
