@@ -153,12 +153,10 @@ void StateMachineDefinitionDialog::go_pressed() {
 }
 
 void StateMachineDefinitionDialog::save_pressed() {
-    QString path = ui::choose_save_file(this, "State Machine Summary File",
-                                         "CSV Files (*.csv);;All Files (*.*)");
+    const QString path = ui::choose_save_target(this, "State Machine Summary File",
+                                                "CSV Files (*.csv);;All Files (*.*)", "csv");
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += ".csv";
     // The rows as the table shows them.
     std::vector<std::vector<std::string>> rows;
     for (int r = 0; r < table_->rowCount(); ++r) {

@@ -648,13 +648,14 @@ bool StateMachineEditorDialog::load_from_file() {
 
 bool StateMachineEditorDialog::save_to_file() {
     store_form_now();
-    QString path = ui::choose_save_file(this, "State Machine File", state_file_filter);
+    // The chosen file type decides the extension of a name typed without one, and so the
+    // format: ".dat" writes the 102-byte records.
+    const QString path =
+        ui::choose_save_target(this, "State Machine File", state_file_filter, "asm");
     if (path.isEmpty()) {
         set_status("Save cancelled");
         return false;
     }
-    if (QFileInfo(path).suffix().isEmpty())
-        path += ".asm";
     if (save_state_file(path.toStdString(), machine_) != FileResult::ok) {
         ui::show_message(this, "Save To File", "Failed to save file", ui::PromptIcon::error);
         return false;

@@ -1,6 +1,9 @@
 #include "ui/prompts.h"
 
+#include "ui/save_target.h"
+
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace quelmar::ui {
@@ -73,12 +76,32 @@ QStringList choose_open_files(QWidget* parent, const QString& title, const QStri
 }
 
 QString choose_save_file(QWidget* parent, const QString& title, const QString& filter,
-                         const QString& suggested_name) {
+                         const QString& suggested_name, QString* file_type) {
     if (handler) {
-        QStringList l = handler->files({PromptRecord::Kind::save_file, title, filter});
-        return l.isEmpty() ? QString() : l.front();
+        const PromptRecord record{PromptRecord::Kind::save_file, title, filter};
+        QStringList l = handler->files(record);
+        if (l.isEmpty()) return QString();
+        if (file_type) {
+            *file_type = handler->file_type(record);
+            if (file_type->isEmpty()) *file_type = filter.section(QStringLiteral(";;"), 0, 0);
+        }
+        return l.front();
     }
-    return QFileDialog::getSaveFileName(parent, title, suggested_name, filter);
+    return QFileDialog::getSaveFileName(parent, title, suggested_name, filter, file_type);
+}
+
+QString choose_save_target(QWidget* parent, const QString& title, const QString& filter,
+                           const QString& default_extension) {
+    QString type;
+    const QString chosen = choose_save_file(parent, title, filter, QString(), &type);
+    if (chosen.isEmpty()) return {};
+    const QString target = QString::fromStdString(
+        save_target(chosen.toStdString(), type.toStdString(), default_extension.toStdString()));
+    if (target != chosen && QFileInfo::exists(target) &&
+        !ask_yes_no(parent, title,
+                    QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(target)))
+        return {};
+    return target;
 }
 
 PromptAnswer ScriptedPrompts::question(const PromptRecord& record) {
@@ -88,6 +111,13 @@ PromptAnswer ScriptedPrompts::question(const PromptRecord& record) {
     PromptAnswer a = answers.front();
     answers.pop_front();
     return a;
+}
+
+QString ScriptedPrompts::file_type(const PromptRecord&) {
+    if (file_types.empty()) return {};
+    QString t = file_types.front();
+    file_types.pop_front();
+    return t;
 }
 
 QStringList ScriptedPrompts::files(const PromptRecord& record) {

@@ -29,8 +29,16 @@ bool ask_ok_cancel(QWidget* parent, const QString& title, const QString& text);
 // as "Raw Output Files (*.csv);;All Files (*)".
 QString choose_open_file(QWidget* parent, const QString& title, const QString& filter);
 QStringList choose_open_files(QWidget* parent, const QString& title, const QString& filter);
+// `file_type`, when given, receives the file type the user chose (one entry of `filter`).
 QString choose_save_file(QWidget* parent, const QString& title, const QString& filter,
-                         const QString& suggested_name = QString());
+                         const QString& suggested_name = QString(),
+                         QString* file_type = nullptr);
+// A save-file choice that ends on the name to write: the extension of the chosen file type
+// (or `default_extension` for a type without one) is added to a name typed without one, and
+// as the dialog asked only about the name as typed, a file that exists under the completed
+// name is replaced only when the user says Yes. Empty when cancelled or not to be replaced.
+QString choose_save_target(QWidget* parent, const QString& title, const QString& filter,
+                           const QString& default_extension);
 
 // What a prompt showed, for tests.
 struct PromptRecord {
@@ -47,6 +55,11 @@ public:
     virtual void message(const PromptRecord& record) = 0;
     virtual PromptAnswer question(const PromptRecord& record) = 0;
     virtual QStringList files(const PromptRecord& record) = 0;
+    // The file type chosen with the last save-file answer; empty for the filter's first.
+    virtual QString file_type(const PromptRecord& record) {
+        (void)record;
+        return {};
+    }
 };
 
 // Installs `handler` (nullptr restores the real dialogs). The caller keeps ownership.
@@ -65,10 +78,16 @@ public:
     void choose(const QString& path) { file_choices.push_back(QStringList{path}); }
     void choose(const QStringList& paths) { file_choices.push_back(paths); }
     void choose_cancel() { file_choices.push_back(QStringList{}); }
+    // A save-file answer with the file type picked in the dialog.
+    void choose_as(const QString& path, const QString& type) {
+        choose(path);
+        file_types.push_back(type);
+    }
 
     void message(const PromptRecord& record) override { shown.push_back(record); }
     PromptAnswer question(const PromptRecord& record) override;
     QStringList files(const PromptRecord& record) override;
+    QString file_type(const PromptRecord& record) override;
 
     // Records of the messages only (not questions or file choices).
     std::vector<PromptRecord> messages() const;
@@ -77,6 +96,7 @@ public:
 
     std::deque<PromptAnswer> answers;
     std::deque<QStringList> file_choices;
+    std::deque<QString> file_types;  // taken by save-file choices; none: the first type
     std::vector<PromptRecord> shown;  // every prompt, in order
 };
 

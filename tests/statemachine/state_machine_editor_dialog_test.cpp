@@ -217,6 +217,53 @@ TEST_F(Editor, RoundTripThroughAFileLeavesTheSensorsRecords) {
     EXPECT_EQ(prompts.last_message().text, "Failed to save state machine to sensor");
 }
 
+// The save-file dialog asks about the name as typed; the extension added afterwards gives a
+// name that the dialog never asked about.
+TEST_F(Editor, SaveToFileFollowsTheFileTypeAndAsksBeforeReplacing) {
+    load_sensor(3);
+    const auto dir = std::filesystem::temp_directory_path() / "sm_editor_save_as";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const QString typed = QString::fromStdString((dir / "run").string());
+    StateMachineEditorDialog editor(link, true);
+
+    prompts.choose_as(typed, "SC1 State Machine Files (*.dat)");
+    ASSERT_TRUE(editor.save_to_file());
+    EXPECT_EQ(std::filesystem::file_size(dir / "run.dat"), 3u * 102);
+    EXPECT_FALSE(std::filesystem::exists(dir / "run.asm"));
+    EXPECT_TRUE(prompts.messages().empty());
+
+    // Again as ".dat", declined: the file stays and the save counts as cancelled.
+    editor.next_pressed();
+    std::filesystem::resize_file(dir / "run.dat", 5);
+    prompts.choose_as(typed, "SC1 State Machine Files (*.dat)");
+    prompts.answer_no();
+    EXPECT_FALSE(editor.save_to_file());
+    EXPECT_EQ(editor.status_text(), "Save cancelled");
+    ASSERT_GE(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown.back().kind, ui::PromptRecord::Kind::yes_no);
+    EXPECT_EQ(prompts.shown.back().text,
+              QString::fromStdString((dir / "run.dat").string()) +
+                  " already exists.\nDo you want to replace it?");
+    EXPECT_EQ(std::filesystem::file_size(dir / "run.dat"), 5u);
+
+    prompts.choose_as(typed, "SC1 State Machine Files (*.dat)");
+    prompts.answer_yes();
+    EXPECT_TRUE(editor.save_to_file());
+    EXPECT_EQ(std::filesystem::file_size(dir / "run.dat"), 3u * 102);
+
+    // The first file type, and "All Files", write ".asm"; a typed extension is never asked
+    // about again, the dialog did that.
+    prompts.choose(typed);
+    EXPECT_TRUE(editor.save_to_file());
+    EXPECT_EQ(std::filesystem::file_size(dir / "run.asm"), 3u * 77);
+    const std::size_t asked = prompts.shown.size();
+    prompts.choose(typed + ".asm");
+    EXPECT_TRUE(editor.save_to_file());
+    EXPECT_EQ(prompts.shown.size(), asked + 1);  // the file choice only
+    std::filesystem::remove_all(dir);
+}
+
 TEST_F(Editor, EditingCommandsAndPaste) {
     load_sensor(3);
     StateMachineEditorDialog editor(link, true);
@@ -307,6 +354,24 @@ TEST(DefinitionDialog, ListingDryRunAndSummary) {
     const auto path = std::filesystem::temp_directory_path() / "sm_dialog_summary.csv";
     prompts.choose(QString::fromStdString(path.string()));
     dialog.save_pressed();
+    EXPECT_EQ(prompts.last_message().text,
+              QString::fromStdString("Summary saved to " + path.string()));
+
+    // Typed without ".csv": the completed name exists, so the user is asked first.
+    const QString typed = QString::fromStdString(path.string()).chopped(4);
+    std::filesystem::resize_file(path, 1);
+    prompts.choose(typed);
+    prompts.answer_no();
+    const std::size_t messages = prompts.messages().size();
+    dialog.save_pressed();
+    EXPECT_EQ(prompts.shown.back().kind, ui::PromptRecord::Kind::yes_no);
+    EXPECT_EQ(prompts.shown.back().title, "State Machine Summary File");
+    EXPECT_EQ(std::filesystem::file_size(path), 1u);
+    EXPECT_EQ(prompts.messages().size(), messages);
+    prompts.choose(typed);
+    prompts.answer_yes();
+    dialog.save_pressed();
+    EXPECT_GT(std::filesystem::file_size(path), 1u);
     EXPECT_EQ(prompts.last_message().text,
               QString::fromStdString("Summary saved to " + path.string()));
     std::filesystem::remove(path);
