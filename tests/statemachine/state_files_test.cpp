@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <filesystem>
@@ -110,19 +113,39 @@ TEST_F(StateFiles, MissingFileLeavesTheEmptyMachine) {
     EXPECT_EQ(save_state_file(path("no/such/dir/x.asm"), m), FileResult::open_failed);
 }
 
+// Every way a save can fail here fails for any user, root included (as in CI), and none of
+// them harms what is already on disk.
 TEST_F(StateFiles, FailedSaveKeepsTheOldFile) {
     const StateMachine m = machine_of(2);
     ASSERT_EQ(save_state_file(path("keep.asm"), m), FileResult::ok);
     const auto before = read(path("keep.asm"));
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
-    const auto result = save_state_file(path("keep.asm"), machine_of(5));
-    fs::permissions(dir, fs::perms::owner_all);
-    if (::geteuid() != 0) {
-        EXPECT_NE(result, FileResult::ok);
+
+    // Files may grow to 100 bytes only, so writing five states (385 bytes) fails part-way.
+    {
+        rlimit old{};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit small = old;
+        small.rlim_cur = 100;
+        const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const FileResult result = save_state_file(path("keep.asm"), machine_of(5));
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, old_handler);
+        EXPECT_EQ(result, FileResult::write_failed);
     }
-    if (result != FileResult::ok) {
-        EXPECT_EQ(read(path("keep.asm")), before);
-    }
+    EXPECT_EQ(read(path("keep.asm")), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1)
+        << "the partial file is removed";
+
+    // A folder where the file should go: the finished file cannot be moved into place.
+    fs::create_directories(dir / "taken.asm" / "inside");
+    EXPECT_EQ(save_state_file(path("taken.asm"), m), FileResult::write_failed);
+    EXPECT_TRUE(fs::is_directory(dir / "taken.asm" / "inside"));
+
+    // A file where a folder should be: nothing can be created under it.
+    EXPECT_EQ(save_state_file(path("keep.asm/x.asm"), m), FileResult::open_failed);
+    EXPECT_EQ(read(path("keep.asm")), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
 }
 
 TEST(DatRecord, ConversionsAndTheirLosses) {
