@@ -311,6 +311,10 @@ void VirtualSensor::on_request(link::VirtualPort& port, const link::SensorReport
         if (!raw_replies_.empty()) {
             raw = std::move(raw_replies_.front());
             raw_replies_.pop_front();
+            if (!raw->second) {
+                extra = std::move(raw->first);
+                raw.reset();
+            }
         }
     }
     if (vanish) {
@@ -321,7 +325,7 @@ void VirtualSensor::on_request(link::VirtualPort& port, const link::SensorReport
     link::SensorReport reply;
     if (raw) {
         reply = report_from_bytes(raw->first);
-        if (raw->second) reply.bytes[link::sequence_offset] = request.sequence();
+        reply.bytes[link::sequence_offset] = request.sequence();
     } else {
         Reply r = forced ? status_only(*forced) : answer(request);
         reply.bytes[link::report_id_offset] = request.report_id();

@@ -88,9 +88,10 @@ public:
     // request's) arrives ahead of it.
     void duplicate_next_reply();
     void extra_report_before_next_reply(std::vector<std::uint8_t> bytes = {});
-    // The next requests are answered with these reports (each zero-filled to 129 bytes) in
-    // place of the sensor's own answers, one each, without the sensor acting on the request.
-    // The request's sequence number is stamped into a report when `stamp_sequence` is set.
+    // The next requests are answered with these reports (each zero-filled to 129 bytes), one
+    // each. With `stamp_sequence` a report carries the request's sequence number and stands in
+    // for the sensor's answer, which the sensor does not act on. Without it the report keeps
+    // its own sequence number and comes as a stray ahead of the sensor's own answer.
     void queue_raw_replies(std::vector<std::vector<std::uint8_t>> reports, bool stamp_sequence = true);
     void clear_raw_replies();
     void force_status(std::uint16_t code, std::uint8_t status);  // until cleared
