@@ -1,8 +1,9 @@
 #include "link/device_lock.h"
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(__linux__)
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,7 +13,7 @@ namespace quelmar::link {
 
 DeviceLock::~DeviceLock() { release(); }
 
-#if defined(__unix__) || defined(__APPLE__)
+#if defined(__linux__)
 LockOutcome DeviceLock::acquire(const std::string& path) {
     release();
     // Non-blocking, so that opening a terminal-like node can never wait for a carrier; the
@@ -37,10 +38,17 @@ void DeviceLock::release() {
     ::close(fd_);  // closing the last descriptor of the open file drops the lock
     fd_ = -1;
 }
+
+bool DeviceLock::character_device() const {
+    struct stat st {};
+    return fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISCHR(st.st_mode);
+}
 #else
-// Elsewhere the system opens a device without sharing: there is nothing to add.
+// Elsewhere a device path is not a file node and the system opens a device without sharing:
+// there is nothing to add.
 LockOutcome DeviceLock::acquire(const std::string&) { return LockOutcome::locked; }
 void DeviceLock::release() {}
+bool DeviceLock::character_device() const { return true; }
 #endif
 
 }  // namespace quelmar::link

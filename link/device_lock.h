@@ -25,6 +25,8 @@ public:
     LockOutcome acquire(const std::string& path);  // releases a lock held before
     void release();
     bool held() const { return fd_ >= 0; }
+    // Whether the held node is a character device (as every hidraw node is).
+    bool character_device() const;
 
 private:
     int fd_ = -1;

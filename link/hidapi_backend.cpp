@@ -104,7 +104,8 @@ OpenOutcome open_hidapi_backend(const std::string& path, DeviceBackend& backend)
         case LockOutcome::in_use: return OpenOutcome::in_use;
         case LockOutcome::failed: return OpenOutcome::failed;
     }
-    if (!hid_ready()) return OpenOutcome::failed;
+    // Only a device node goes to hidapi, which leaks on its way out of anything else.
+    if (!lock->character_device() || !hid_ready()) return OpenOutcome::failed;
     hid_device* handle = hid_open_path(path.c_str());
     if (!handle) return OpenOutcome::failed;
 

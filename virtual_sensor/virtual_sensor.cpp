@@ -284,7 +284,7 @@ void VirtualSensor::start_firmware_later() {
 namespace {
 link::SensorReport report_from_bytes(const std::vector<std::uint8_t>& bytes) {
     link::SensorReport r;
-    std::memcpy(r.bytes.data(), bytes.data(), std::min(bytes.size(), link::report_size));
+    if (!bytes.empty()) std::memcpy(r.bytes.data(), bytes.data(), std::min(bytes.size(), link::report_size));
     return r;
 }
 }  // namespace

@@ -137,14 +137,6 @@ TEST(DeviceLock, SecondHolderOfANodeIsToldItIsInUse) {
     EXPECT_EQ(second.acquire(node.path), LockOutcome::locked);
     EXPECT_EQ(first.acquire(node.path), LockOutcome::in_use);
 
-    // A lock ends with its holder.
-    {
-        DeviceLock scoped;
-        TempFile other;
-        ASSERT_EQ(scoped.acquire(other.path), LockOutcome::locked);
-        DeviceLock again;
-        EXPECT_EQ(again.acquire(other.path), LockOutcome::in_use);
-    }
 
     DeviceLock missing;
     EXPECT_EQ(missing.acquire("/tmp/quelmar-no-such-node"), LockOutcome::failed);
