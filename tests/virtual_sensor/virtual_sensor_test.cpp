@@ -210,22 +210,21 @@ TEST_F(SensorFixture, ShortStoredIdentityIsNeverReadPast) {
 
 TEST_F(SensorFixture, RawRepliesStandInForTheSensorsOwn) {
     std::vector<std::uint8_t> raw(link::report_size, 0);
-    raw[link::status_offset] = 0;
     raw[link::length_offset] = 29;
     raw[link::payload_offset + 2] = 'Z';
-    std::vector<std::uint8_t> unstamped = raw;
-    unstamped[link::sequence_offset] = 0xFF;
+    raw[link::sequence_offset] = 0x7F;  // stamped over
     sensor.queue_raw_replies({raw});
-    sensor.queue_raw_replies({unstamped}, false);
+    raw[link::sequence_offset] = 0xF0;  // far from the few sequence numbers this test uses
+    sensor.queue_raw_replies({raw}, false);
     DeviceIdentity identity;
     ASSERT_EQ(read_identity(sensor_link, identity), status::ok);
     EXPECT_EQ(identity.name_text(), "Z");
-    // The report keeps its own sequence number and answers nothing.
+    // Keeping its own sequence number it is a stray ahead of the answer: that exchange fails.
     EXPECT_EQ(read_identity(sensor_link, identity), status::exchange_failed);
-    // A raw reply does not act on the request; the sensor's own answers come back after.
-    sensor.queue_raw_replies({{}});
+    // A stamped raw reply is not acted on; cleared ones answer nothing.
     DeviceIdentity other;
     other.set_name("Kept");
+    sensor.queue_raw_replies({{}});
     EXPECT_EQ(write_identity(sensor_link, other), status::ok);
     ASSERT_EQ(read_identity(sensor_link, identity), status::ok);
     EXPECT_EQ(identity.name_text(), "Virtual Sensor");
