@@ -16,7 +16,7 @@ std::vector<SensorRow> build_sensor_rows(link::DeviceList& devices, link::Sensor
             SensorRow row;
             row.entry = i;
             row.name = "Unknown device";
-            row.state = in_use_text;
+            row.type = in_use_text;
             row.in_use = true;
             entry.mode = link::device_mode_unknown;
             rows.push_back(std::move(row));

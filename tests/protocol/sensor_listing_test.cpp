@@ -30,7 +30,8 @@ TEST(SensorListing, SensorHeldByAnotherProgramIsShownInUseWithoutBeingAsked) {
     EXPECT_TRUE(rows[0].in_use);
     EXPECT_EQ(rows[0].entry, 0u);
     EXPECT_EQ(rows[0].name, "Unknown device");
-    EXPECT_EQ(rows[0].state, "in use by another program");
+    EXPECT_EQ(rows[0].type, "in use by another program");
+    EXPECT_EQ(rows[0].state, "");
     EXPECT_EQ(devices[0].mode, link::device_mode_unknown);  // so it cannot be connected
     EXPECT_TRUE(held.requests().empty());
 
