@@ -126,8 +126,12 @@ void ConnectView::connect_pressed() {
     const link::DeviceEntry entry = devices_[*selected_];
     // An earlier bootloader connection may still hold the link.
     link::sensor_link_close(link_);
-    if (link::sensor_link_open(link_, entry.path, connect_timeout_ms) != link::LinkResult::ok) {
-        ui::show_message(this, "Connect", "Failed to connect", ui::PromptIcon::error);
+    const link::LinkResult opened = link::sensor_link_open(link_, entry.path, connect_timeout_ms);
+    if (opened != link::LinkResult::ok) {
+        const std::string text = opened == link::LinkResult::in_use
+                                     ? std::string("Failed to connect: ") + protocol::in_use_text
+                                     : std::string("Failed to connect");
+        ui::show_message(this, "Connect", QString::fromStdString(text), ui::PromptIcon::error);
         connect_->setEnabled(true);
         return;
     }

@@ -30,7 +30,14 @@ struct DeviceBackend {
     int report_id = -1;
 };
 
-// Opens the device interface named by `path` with the backend its form selects.
-bool open_device_backend(const std::string& path, DeviceBackend& backend);
+enum class OpenOutcome {
+    opened,
+    in_use,  // another program (or another link) has the device open
+    failed,
+};
+
+// Opens the device interface named by `path` with the backend its form selects. The device
+// is held exclusively until the backend's close.
+OpenOutcome open_device_backend(const std::string& path, DeviceBackend& backend);
 
 }  // namespace quelmar::link

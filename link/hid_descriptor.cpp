@@ -33,7 +33,7 @@ std::optional<std::uint8_t> report_id_from_descriptor(std::span<const std::uint8
     return static_cast<std::uint8_t>(input_with_id_1 ? 1 : 0);
 }
 
-void normalise_input_report(std::uint8_t* buffer, std::size_t count, std::uint8_t report_id) {
+bool normalise_input_report(std::uint8_t* buffer, std::size_t count, std::uint8_t report_id) {
     if (count > report_size) count = report_size;
     if (report_id == 0) {
         if (count == report_size) count = report_size - 1;  // cannot happen for a 128-byte report
@@ -41,7 +41,10 @@ void normalise_input_report(std::uint8_t* buffer, std::size_t count, std::uint8_
         buffer[0] = 0;
         ++count;
     }
+    // Without its status and length a report would pass for a success with an empty payload.
+    if (count < payload_offset) return false;
     if (count < report_size) std::memset(buffer + count, 0, report_size - count);
+    return true;
 }
 
 std::string report_descriptor_path(const std::string& device_path) {

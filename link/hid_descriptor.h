@@ -15,9 +15,11 @@ namespace quelmar::link {
 std::optional<std::uint8_t> report_id_from_descriptor(std::span<const std::uint8_t> descriptor);
 
 // hidraw leaves the report id out of what it reads for a device with unnumbered reports:
-// for report id 0, the `count` bytes read are moved up by one and a 0 put in front. A short
-// read is zero-filled to the full 129 bytes. `buffer` holds 129 bytes.
-void normalise_input_report(std::uint8_t* buffer, std::size_t count, std::uint8_t report_id);
+// for report id 0, the `count` bytes read are moved up by one and a 0 put in front. A read
+// that is short of the 129 bytes but holds the whole 6-byte header is zero-filled; one that
+// does not reach the status and length bytes is no report at all (false, buffer unspecified).
+// `buffer` holds 129 bytes.
+bool normalise_input_report(std::uint8_t* buffer, std::size_t count, std::uint8_t report_id);
 
 // The sysfs file that holds a hidraw node's report descriptor ("" for a non-hidraw path).
 std::string report_descriptor_path(const std::string& device_path);

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "common/text.h"
+#include "link/device_lock.h"
 #include "link/hid_descriptor.h"
 #include "link/sensor_report.h"
 
@@ -22,10 +23,12 @@ bool hid_ready() {
     return ok;
 }
 
-struct HidDevice {
-    hid_device* handle = nullptr;
-    std::uint8_t report_id = 0;
+struct HidState {
+    RawHidDevice raw;
+    std::atomic<std::uint8_t> report_id{0};
     std::atomic<bool> cancelled{false};
+    std::mutex close_mutex;
+    bool closed = false;
 };
 
 // hidapi's read cannot be interrupted from another thread, so a read waits in short slices
@@ -49,38 +52,30 @@ std::vector<InterfaceInfo> list_hid_interfaces() {
     return out;
 }
 
-bool open_hidapi_backend(const std::string& path, DeviceBackend& backend) {
-    if (!hid_ready()) return false;
-    hid_device* handle = hid_open_path(path.c_str());
-    if (!handle) return false;
-    auto dev = std::make_shared<HidDevice>();
-    dev->handle = handle;
+DeviceBackend make_hid_backend(RawHidDevice raw, int descriptor_report_id) {
+    auto dev = std::make_shared<HidState>();
+    dev->raw = std::move(raw);
+    dev->report_id.store(descriptor_report_id > 0 ? 1 : 0);
 
-    backend.report_id = -1;
-    const std::string descriptor_file = report_descriptor_path(path);
-    if (!descriptor_file.empty()) {
-        std::ifstream in(descriptor_file, std::ios::binary);
-        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                        std::istreambuf_iterator<char>());
-        if (auto id = report_id_from_descriptor(bytes)) backend.report_id = *id;
-    }
-    dev->report_id = backend.report_id > 0 ? 1 : 0;
-
+    DeviceBackend backend;
+    backend.report_id = descriptor_report_id;
     backend.write_report = [dev](const std::uint8_t* report) {
-        return hid_write(dev->handle, report, report_size) >= 0;
+        dev->report_id.store(report[report_id_offset]);
+        return dev->raw.write(report, report_size) >= 0;
     };
     backend.read_report = [dev](std::uint8_t* report, int timeout_ms) {
         int waited = 0;
         do {
             if (dev->cancelled.exchange(false)) return ReadOutcome::timed_out;
             const int slice = timeout_ms - waited < hid_slice_ms ? timeout_ms - waited : hid_slice_ms;
+            const std::uint8_t id = dev->report_id.load();
             // A numbered report arrives with its id in front; an unnumbered one without.
-            int n = dev->report_id ? hid_read_timeout(dev->handle, report, report_size, slice)
-                                   : hid_read_timeout(dev->handle, report, report_size - 1, slice);
+            const int n = dev->raw.read(report, id ? report_size : report_size - 1, slice);
             if (n < 0) return ReadOutcome::failed;
             if (n > 0) {
-                normalise_input_report(report, static_cast<std::size_t>(n), dev->report_id);
-                return ReadOutcome::report;
+                return normalise_input_report(report, static_cast<std::size_t>(n), id)
+                           ? ReadOutcome::report
+                           : ReadOutcome::failed;
             }
             waited += slice;
         } while (waited < timeout_ms);
@@ -89,18 +84,57 @@ bool open_hidapi_backend(const std::string& path, DeviceBackend& backend) {
     backend.cancel = [dev] { dev->cancelled.store(true); };
     backend.flush = [dev] {
         std::uint8_t scratch[report_size];
-        for (int i = 0; i < 1024 && hid_read_timeout(dev->handle, scratch, sizeof scratch, 0) > 0; ++i) {
+        for (int i = 0; i < 1024 && dev->raw.read(scratch, sizeof scratch, 0) > 0; ++i) {
         }
         dev->cancelled.store(false);
     };
     backend.close = [dev] {
-        if (dev->handle) hid_close(dev->handle);
-        dev->handle = nullptr;
+        std::lock_guard lock(dev->close_mutex);
+        if (dev->closed) return;
+        dev->closed = true;
+        if (dev->raw.close) dev->raw.close();
     };
-    return true;
+    return backend;
 }
 
-bool open_device_backend(const std::string& path, DeviceBackend& backend) {
+OpenOutcome open_hidapi_backend(const std::string& path, DeviceBackend& backend) {
+    auto lock = std::make_shared<DeviceLock>();
+    switch (lock->acquire(path)) {
+        case LockOutcome::locked: break;
+        case LockOutcome::in_use: return OpenOutcome::in_use;
+        case LockOutcome::failed: return OpenOutcome::failed;
+    }
+    // Only a device node goes to hidapi, which leaks on its way out of anything else.
+    if (!lock->character_device() || !hid_ready()) return OpenOutcome::failed;
+    hid_device* handle = hid_open_path(path.c_str());
+    if (!handle) return OpenOutcome::failed;
+
+    int report_id = -1;
+    const std::string descriptor_file = report_descriptor_path(path);
+    if (!descriptor_file.empty()) {
+        std::ifstream in(descriptor_file, std::ios::binary);
+        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                        std::istreambuf_iterator<char>());
+        if (auto id = report_id_from_descriptor(bytes)) report_id = *id;
+    }
+
+    RawHidDevice raw;
+    raw.write = [handle](const std::uint8_t* data, std::size_t length) {
+        return hid_write(handle, data, length);
+    };
+    raw.read = [handle](std::uint8_t* data, std::size_t length, int timeout_ms) {
+        return hid_read_timeout(handle, data, length, timeout_ms);
+    };
+    // The lock lives as long as the device is open and goes with it.
+    raw.close = [handle, lock] {
+        hid_close(handle);
+        lock->release();
+    };
+    backend = make_hid_backend(std::move(raw), report_id);
+    return OpenOutcome::opened;
+}
+
+OpenOutcome open_device_backend(const std::string& path, DeviceBackend& backend) {
     if (is_virtual_path(path)) return open_virtual_backend(path, backend);
     return open_hidapi_backend(path, backend);
 }

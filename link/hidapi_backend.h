@@ -1,7 +1,9 @@
 #pragma once
 // Real sensors through hidapi's hidraw implementation.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,22 @@ std::vector<InterfaceInfo> list_hid_interfaces();
 
 std::string hardware_id_text(std::uint16_t vendor_id, std::uint16_t product_id);
 
-bool open_hidapi_backend(const std::string& path, DeviceBackend& backend);
+// Takes the node's lock, then opens it through hidapi: in_use when another program holds it.
+OpenOutcome open_hidapi_backend(const std::string& path, DeviceBackend& backend);
+
+// The device calls a HID backend is built on, as hidapi gives them: write returns the bytes
+// written or -1; read waits at most `timeout_ms` and returns the bytes read, 0 for none, -1
+// on an error.
+struct RawHidDevice {
+    std::function<int(const std::uint8_t* data, std::size_t length)> write;
+    std::function<int(std::uint8_t* data, std::size_t length, int timeout_ms)> read;
+    std::function<void()> close;
+};
+
+// The backend over a raw device. `descriptor_report_id` is the id read from the device's
+// report descriptor, -1 when it could not be read. Reads are laid out for the report id of
+// the request last written, which is the one the link stamps, so a link that kept its id
+// from before reads the replies the way it asked.
+DeviceBackend make_hid_backend(RawHidDevice raw, int descriptor_report_id);
 
 }  // namespace quelmar::link

@@ -27,7 +27,11 @@ LinkResult sensor_link_open(SensorLink& link, const std::string& path, std::uint
     link.timeout_ms_ = timeout_ms;
 
     DeviceBackend backend;
-    if (!open_device_backend(path, backend)) return LinkResult::failed;
+    switch (open_device_backend(path, backend)) {
+        case OpenOutcome::opened: break;
+        case OpenOutcome::in_use: return LinkResult::in_use;
+        case OpenOutcome::failed: return LinkResult::failed;
+    }
     if (backend.report_id >= 0) link.report_id_ = static_cast<std::uint8_t>(backend.report_id);
     // A report queued before this open belongs to somebody else's conversation.
     if (backend.flush) backend.flush();
@@ -113,6 +117,13 @@ LinkResult sensor_exchange(SensorLink& link, SensorReport& report) {
         report = link.reply_;
         result = LinkResult::ok;
     } else if (link.reply_state_ == SensorLink::ReplyState::mismatched) {
+        // A report that answers nothing (a duplicate, a stray, garbage) came first, so this
+        // request's real reply is still queued or on its way. Treat it as a late reply: the
+        // request is abandoned and the queue emptied before the next request, so that one
+        // extra report costs this exchange only instead of leaving every later one a reply
+        // behind.
+        link.abandoned_.set(sequence);
+        link.flush_requested_ = true;
         result = LinkResult::failed;
     } else {
         // Abandon the request: the worker stops reading for it, anything that arrives for it

@@ -54,6 +54,7 @@ enum class LinkResult : int {
     failed = 1,     // lock not obtained in time, a reply with another sequence number, or open failed
     timed_out = 5,  // no reply within the time-out
     not_open = 15,  // the link is not open
+    in_use = 16,    // open only: another program has the device open
 };
 
 class SensorLink {
@@ -102,8 +103,8 @@ private:
     std::string path_;
 };
 
-// Opens `path` with `timeout_ms` for both waits of every exchange. ok or failed; a link that
-// is already open is not reopened (failed).
+// Opens `path` with `timeout_ms` for both waits of every exchange. ok, in_use when another
+// program holds the device, or failed; a link that is already open is not reopened (failed).
 LinkResult sensor_link_open(SensorLink& link, const std::string& path, std::uint32_t timeout_ms);
 // Ends the worker and releases the device; does nothing when the link is closed. An exchange
 // blocked in another thread ends with timed_out.

@@ -26,13 +26,14 @@ bool VirtualPort::plugged() const {
     return plugged_;
 }
 
-bool VirtualPort::open() {
+OpenOutcome VirtualPort::open() {
     std::lock_guard lock(mutex_);
-    if (!plugged_ || open_) return false;
+    if (!plugged_) return OpenOutcome::failed;
+    if (open_) return OpenOutcome::in_use;
     open_ = true;
     cancelled_ = false;
     input_.clear();
-    return true;
+    return OpenOutcome::opened;
 }
 
 void VirtualPort::close() {
@@ -154,21 +155,22 @@ std::vector<InterfaceInfo> list_virtual_interfaces() {
     return out;
 }
 
-bool open_virtual_backend(const std::string& path, DeviceBackend& backend) {
+OpenOutcome open_virtual_backend(const std::string& path, DeviceBackend& backend) {
     std::shared_ptr<VirtualPort> port;
     {
         std::lock_guard lock(bus_mutex);
         for (auto& p : bus_ports())
             if (p->path() == path) port = p;
     }
-    if (!port || !port->open()) return false;
+    if (!port) return OpenOutcome::failed;
+    if (const OpenOutcome opened = port->open(); opened != OpenOutcome::opened) return opened;
     backend.write_report = [port](const std::uint8_t* r) { return port->write(r); };
     backend.read_report = [port](std::uint8_t* r, int ms) { return port->read(r, ms); };
     backend.cancel = [port] { port->cancel(); };
     backend.flush = [port] { port->flush(); };
     backend.close = [port] { port->close(); };
     backend.report_id = port->report_id();
-    return true;
+    return OpenOutcome::opened;
 }
 
 }  // namespace quelmar::link

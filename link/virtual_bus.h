@@ -37,7 +37,7 @@ public:
     bool plugged() const;
 
     // Host side (the backend).
-    bool open();  // exclusive, like a device opened without sharing
+    OpenOutcome open();  // exclusive, like a device opened without sharing
     void close();
     bool write(const std::uint8_t* report);
     ReadOutcome read(std::uint8_t* report, int timeout_ms);
@@ -81,6 +81,6 @@ void unplug_virtual_device(const std::shared_ptr<VirtualPort>& port);
 
 std::vector<InterfaceInfo> list_virtual_interfaces();
 bool is_virtual_path(const std::string& path);
-bool open_virtual_backend(const std::string& path, DeviceBackend& backend);
+OpenOutcome open_virtual_backend(const std::string& path, DeviceBackend& backend);
 
 }  // namespace quelmar::link

@@ -6,7 +6,6 @@
 
 namespace quelmar::protocol {
 
-namespace cmd = protocol::cmd;
 using protocol::state_none;
 
 protocol::SensorStatus read_state_count(link::SensorLink& link, std::uint16_t& count) {

@@ -10,8 +10,19 @@ std::vector<SensorRow> build_sensor_rows(link::DeviceList& devices, link::Sensor
     link::sensor_link_close(link);
     for (std::size_t i = 0; i < devices.size(); ++i) {
         auto& entry = devices[i];
-        if (link::sensor_link_open(link, entry.path, probe_timeout_ms) != link::LinkResult::ok)
+        const link::LinkResult opened = link::sensor_link_open(link, entry.path, probe_timeout_ms);
+        if (opened == link::LinkResult::in_use) {
+            // Probing through another program's connection would mix its replies with ours.
+            SensorRow row;
+            row.entry = i;
+            row.name = "Unknown device";
+            row.type = in_use_text;
+            row.in_use = true;
+            entry.mode = link::device_mode_unknown;
+            rows.push_back(std::move(row));
             continue;
+        }
+        if (opened != link::LinkResult::ok) continue;
         DeviceIdentity identity;
         DeviceKind kind;
         bool ok = read_identity(link, identity) == status::ok ||

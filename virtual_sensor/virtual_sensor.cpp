@@ -34,10 +34,14 @@ constexpr std::pair<std::uint16_t, std::uint16_t> stored_pairs[] = {
     {cmd::write_rs485_config, cmd::read_rs485_config},
 };
 
-std::optional<std::uint16_t> read_code_of_write(std::uint16_t code) {
-    for (auto [w, r] : stored_pairs)
-        if (w == code) return r;
-    return std::nullopt;
+constexpr std::uint16_t bootloader_commands[] = {
+    cmd::read_device_info_old, cmd::write_identity_old, cmd::start_firmware, cmd::firmware_block,
+    cmd::read_identity,        cmd::write_identity,     cmd::read_kind,      cmd::read_status,
+};
+
+bool answered_by_bootloader(std::uint16_t code) {
+    return std::find(std::begin(bootloader_commands), std::end(bootloader_commands), code) !=
+           std::end(bootloader_commands);
 }
 
 std::uint8_t old_type_number(std::uint16_t code) {
@@ -192,6 +196,23 @@ void VirtualSensor::vanish_on_next_request() {
     std::lock_guard lock(mutex_);
     vanish_next_ = true;
 }
+void VirtualSensor::duplicate_next_reply() {
+    std::lock_guard lock(mutex_);
+    duplicate_next_ = true;
+}
+void VirtualSensor::extra_report_before_next_reply(std::vector<std::uint8_t> bytes) {
+    std::lock_guard lock(mutex_);
+    extra_before_next_ = std::move(bytes);
+}
+void VirtualSensor::queue_raw_replies(std::vector<std::vector<std::uint8_t>> reports,
+                                      bool stamp_sequence) {
+    std::lock_guard lock(mutex_);
+    for (auto& r : reports) raw_replies_.emplace_back(std::move(r), stamp_sequence);
+}
+void VirtualSensor::clear_raw_replies() {
+    std::lock_guard lock(mutex_);
+    raw_replies_.clear();
+}
 void VirtualSensor::force_status(std::uint16_t code, std::uint8_t status) {
     std::lock_guard lock(mutex_);
     forced_status_[code] = status;
@@ -260,8 +281,18 @@ void VirtualSensor::start_firmware_later() {
     });
 }
 
+namespace {
+link::SensorReport report_from_bytes(const std::vector<std::uint8_t>& bytes) {
+    link::SensorReport r;
+    if (!bytes.empty()) std::memcpy(r.bytes.data(), bytes.data(), std::min(bytes.size(), link::report_size));
+    return r;
+}
+}  // namespace
+
 void VirtualSensor::on_request(link::VirtualPort& port, const link::SensorReport& request) {
-    bool drop, wrong, vanish;
+    bool drop, wrong, vanish, duplicate;
+    std::optional<std::vector<std::uint8_t>> extra;
+    std::optional<std::pair<std::vector<std::uint8_t>, bool>> raw;
     std::chrono::milliseconds delay;
     std::optional<std::uint8_t> forced;
     {
@@ -271,46 +302,110 @@ void VirtualSensor::on_request(link::VirtualPort& port, const link::SensorReport
         vanish = std::exchange(vanish_next_, false);
         drop = std::exchange(drop_next_, false);
         wrong = std::exchange(wrong_sequence_next_, false);
+        duplicate = std::exchange(duplicate_next_, false);
+        extra = std::exchange(extra_before_next_, std::nullopt);
         delay = std::exchange(delay_next_, std::chrono::milliseconds(0));
         if (delay.count() == 0) delay = latency_;
         auto it = forced_status_.find(request.command());
         if (it != forced_status_.end()) forced = it->second;
+        if (!raw_replies_.empty()) {
+            raw = std::move(raw_replies_.front());
+            raw_replies_.pop_front();
+            if (!raw->second) {
+                extra = std::move(raw->first);
+                raw.reset();
+            }
+        }
     }
     if (vanish) {
         schedule(std::chrono::milliseconds(0), [this] { detach(); });
         return;
     }
 
-    Reply r = forced ? status_only(*forced) : answer(request);
     link::SensorReport reply;
-    reply.bytes[link::report_id_offset] = request.report_id();
-    reply.set_command(request.command());
-    reply.bytes[link::sequence_offset] =
-        static_cast<std::uint8_t>(request.sequence() + (wrong ? 128 : 0));
-    reply.set_status(r.status);
-    const std::size_t n = std::min(r.payload.size(), link::payload_capacity);
-    reply.set_length(static_cast<std::uint8_t>(n));
-    if (n) std::memcpy(reply.payload(), r.payload.data(), n);
+    if (raw) {
+        reply = report_from_bytes(raw->first);
+        reply.bytes[link::sequence_offset] = request.sequence();
+    } else {
+        Reply r = forced ? status_only(*forced) : answer(request);
+        reply.bytes[link::report_id_offset] = request.report_id();
+        reply.set_command(request.command());
+        reply.bytes[link::sequence_offset] = request.sequence();
+        reply.set_status(r.status);
+        const std::size_t n = std::min(r.payload.size(), link::payload_capacity);
+        reply.set_length(static_cast<std::uint8_t>(n));
+        if (n) std::memcpy(reply.payload(), r.payload.data(), n);
+    }
+    if (wrong) reply.bytes[link::sequence_offset] = static_cast<std::uint8_t>(request.sequence() + 128);
     if (drop) return;
+
+    std::vector<link::SensorReport> out;
+    if (extra) {
+        link::SensorReport stray;
+        if (extra->empty()) {
+            // A filler that answers nothing: the sequence number is the request's turned over.
+            stray.bytes.fill(0xEE);
+            stray.bytes[link::report_id_offset] = request.report_id();
+            stray.bytes[link::sequence_offset] = static_cast<std::uint8_t>(~request.sequence());
+        } else {
+            stray = report_from_bytes(*extra);
+        }
+        out.push_back(stray);
+    }
+    out.push_back(reply);
+    if (duplicate) out.push_back(reply);
+
     if (delay.count() > 0) {
         std::weak_ptr<link::VirtualPort> weak = port.shared_from_this();
-        schedule(delay, [weak, reply] {
-            if (auto p = weak.lock()) p->deliver(reply);
+        schedule(delay, [weak, out] {
+            if (auto p = weak.lock())
+                for (const auto& r : out) p->deliver(r);
         });
         return;
     }
-    port.deliver(reply);
+    for (const auto& r : out) port.deliver(r);
 }
 
 Reply VirtualSensor::answer(const link::SensorReport& request) {
+    const std::uint16_t code = request.command();
     Handler handler;
     {
         std::lock_guard lock(mutex_);
-        auto it = handlers_.find(request.command());
+        // The bootloader knows only how to say what it is and to take or start a firmware.
+        if (mode_ == 1 && !answered_by_bootloader(code)) return status_only(status::command_unknown);
+        auto it = handlers_.find(code);
         if (it != handlers_.end()) handler = it->second;
     }
     if (handler) return handler(*this, request);
     return builtin_answer(request);
+}
+
+Reply VirtualSensor::firmware_block(const link::SensorReport& request) {
+    // Called with mutex_ held.
+    const std::uint8_t* in = request.payload();
+    const std::uint32_t block = get_u32le(in + 1);
+    const std::uint32_t count = get_u32le(in + 5);
+    if (block == 0) {  // a new image; whatever an interrupted upload left is dropped
+        upload_.clear();
+        upload_blocks_ = 0;
+        upload_short_block_ = false;
+    }
+    // Blocks come in order, each full but the last.
+    if (in[0] != 1 || count > firmware_block_data_size || block != upload_blocks_ ||
+        (count != 0 && upload_short_block_))
+        return status_only(block_refused_status);
+    if (count == 0) {
+        // The end record: the image is complete.
+        received_image_ = std::exchange(upload_, {});
+        received_target_ = get_u32le(in + 9 + firmware_block_data_size);
+        upload_blocks_ = 0;
+        upload_short_block_ = false;
+        return status_only(status::ok);
+    }
+    upload_.insert(upload_.end(), in + 9, in + 9 + count);
+    ++upload_blocks_;
+    upload_short_block_ = count < firmware_block_data_size;
+    return status_only(status::ok);
 }
 
 Reply VirtualSensor::builtin_answer(const link::SensorReport& request) {
@@ -323,10 +418,16 @@ Reply VirtualSensor::builtin_answer(const link::SensorReport& request) {
         const CommandInfo* info = find_command(read_code);
         return Reply{status::ok, std::vector<std::uint8_t>(info ? info->reply_bytes : 0, 0)};
     };
+    // The identity as its full layout, whatever length was stored.
+    auto identity = [this]() -> std::vector<std::uint8_t>& {
+        auto& id = records_[cmd::read_identity];
+        if (id.size() < device_identity_size) id.resize(device_identity_size, 0);
+        return id;
+    };
 
     switch (code) {
         case cmd::read_device_info_old: {
-            auto& id = records_[cmd::read_identity];
+            const auto& id = identity();
             OldDeviceInfo info;
             info.identity_valid = 1;
             info.mode = mode_;
@@ -338,7 +439,7 @@ Reply VirtualSensor::builtin_answer(const link::SensorReport& request) {
             return Reply{status::ok, {b.begin(), b.end()}};
         }
         case cmd::write_identity_old: {
-            auto& id = records_[cmd::read_identity];
+            auto& id = identity();
             std::memcpy(id.data(), in, old_identity_size);
             id[0] = 2;
             return status_only(status::ok);
@@ -346,6 +447,7 @@ Reply VirtualSensor::builtin_answer(const link::SensorReport& request) {
         case cmd::start_firmware:
             if (mode_ == 1) start_firmware_later();
             return status_only(status::ok);
+        case cmd::firmware_block: return firmware_block(request);
         case cmd::read_identity:
             if (legacy_identity_) return status_only(status::command_unknown);
             return stored(cmd::read_identity);
@@ -359,6 +461,11 @@ Reply VirtualSensor::builtin_answer(const link::SensorReport& request) {
             auto b = encode_device_kind(kind);
             return Reply{status::ok, {b.begin(), b.end()}};
         }
+        case cmd::read_software_version:
+        case cmd::read_status: return stored(code);
+        case cmd::toggle_led:
+            led_on_ = !led_on_;
+            return status_only(status::ok);
         case cmd::read_processing_parameters: {
             const std::uint32_t count = get_u32le(in);
             if (count > link::payload_capacity || (legacy_nutrient_ && count != 23))
@@ -377,18 +484,29 @@ Reply VirtualSensor::builtin_answer(const link::SensorReport& request) {
         case cmd::start_optics_test:
             if (legacy_optics_) return status_only(status::optics_unknown);
             return status_only(status::ok);
+        // The optics light up for the live test and go dark again; nothing to keep.
+        case cmd::start_optics_test_old:
+        case cmd::stop_optics_test: return status_only(status::ok);
         default: break;
     }
-    if (auto read_code = read_code_of_write(code)) {
-        const CommandInfo* info = find_command(code);
-        const std::size_t n = info ? info->request_bytes : 0;
-        records_[*read_code].assign(in, in + n);
-        return status_only(status::ok);
+    for (auto [write_code, read_code] : stored_pairs) {
+        if (code == read_code) return stored(code);
+        if (code == write_code) {
+            const CommandInfo* info = find_command(code);
+            const std::size_t n = info ? info->request_bytes : 0;
+            records_[read_code].assign(in, in + n);
+            return status_only(status::ok);
+        }
     }
-    const CommandInfo* info = find_command(code);
-    if (!info) return status_only(status::command_unknown);
-    if (info->reply_bytes) return stored(code);
-    return status_only(status::ok);
+    // Anything else, in the catalogue or not, is a command this sensor does not know: never a
+    // success with an empty record that a caller would take for the sensor's own.
+    return status_only(status::command_unknown);
+}
+
+std::vector<std::uint8_t> VirtualSensor::received_image(std::uint32_t* target) const {
+    std::lock_guard lock(mutex_);
+    if (target) *target = received_target_;
+    return received_image_;
 }
 
 }  // namespace quelmar::virtual_sensor

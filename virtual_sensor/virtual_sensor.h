@@ -2,12 +2,15 @@
 // The stand-in sensor: it speaks the real report protocol through the virtual bus, so the
 // program and the tests exercise the same link code a USB sensor would. It keeps every record
 // as the sensor would (a read returns what the matching write stored, with factory defaults
-// before that), answers every command of the catalogue, switches from bootloader to firmware,
-// can act as older firmware, and takes fault injection.
+// before that), answers the commands it implements and gives every other one the unknown-
+// command status (9), as does its bootloader for all but identity, kind, status, starting the
+// firmware and the upgrade blocks. It switches from bootloader to firmware, can act as older
+// firmware, and takes fault injection.
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -37,6 +40,10 @@ struct VirtualSensorOptions {
     std::int32_t hardware_variant = 6;
     std::uint8_t report_id = 0;  // 1: the device declares numbered reports
 };
+
+// Status of an upgrade block that is malformed or out of order.
+constexpr std::uint8_t block_refused_status = 3;
+constexpr std::size_t firmware_block_data_size = 64;
 
 struct Reply {
     std::uint8_t status = 0;
@@ -76,10 +83,24 @@ public:
     void delay_next_reply(std::chrono::milliseconds delay);  // delivered late all the same
     void wrong_sequence_next_reply();
     void vanish_on_next_request();  // no reply, and the sensor leaves the bus
+    // One report too many: the next reply is sent twice, or a report that answers nothing
+    // (`bytes`, zero-filled to 129; by default a filler whose sequence number is not the
+    // request's) arrives ahead of it.
+    void duplicate_next_reply();
+    void extra_report_before_next_reply(std::vector<std::uint8_t> bytes = {});
+    // The next requests are answered with these reports (each zero-filled to 129 bytes), one
+    // each. With `stamp_sequence` a report carries the request's sequence number and stands in
+    // for the sensor's answer, which the sensor does not act on. Without it the report keeps
+    // its own sequence number and comes as a stray ahead of the sensor's own answer.
+    void queue_raw_replies(std::vector<std::vector<std::uint8_t>> reports, bool stamp_sequence = true);
+    void clear_raw_replies();
     void force_status(std::uint16_t code, std::uint8_t status);  // until cleared
     void clear_forced_status(std::uint16_t code);
     // Delay every reply by this much (0: answer at once).
     void set_reply_latency(std::chrono::milliseconds latency);
+
+    // The last image whose end record was accepted (command 259), and its target address.
+    std::vector<std::uint8_t> received_image(std::uint32_t* target = nullptr) const;
 
     // Every request received, oldest first (the latest 4096).
     std::vector<link::SensorReport> requests() const;
@@ -103,6 +124,7 @@ private:
     void on_request(link::VirtualPort& port, const link::SensorReport& request);
     Reply answer(const link::SensorReport& request);
     Reply builtin_answer(const link::SensorReport& request);
+    Reply firmware_block(const link::SensorReport& request);
     void timer_loop();
     void start_firmware_later();
 
@@ -122,9 +144,18 @@ private:
     bool drop_next_ = false;
     bool wrong_sequence_next_ = false;
     bool vanish_next_ = false;
+    bool duplicate_next_ = false;
+    std::optional<std::vector<std::uint8_t>> extra_before_next_;
+    std::deque<std::pair<std::vector<std::uint8_t>, bool>> raw_replies_;
     std::chrono::milliseconds delay_next_{0};
     std::chrono::milliseconds latency_{0};
     std::vector<link::SensorReport> requests_;
+    bool led_on_ = false;
+    std::vector<std::uint8_t> upload_;  // blocks of the image being received
+    std::uint32_t upload_blocks_ = 0;
+    bool upload_short_block_ = false;
+    std::vector<std::uint8_t> received_image_;
+    std::uint32_t received_target_ = 0;
 
     struct Timed {
         std::chrono::steady_clock::time_point due;

@@ -54,23 +54,33 @@ TEST(HidDescriptor, DamagedDescriptorKeepsThePreviousId) {
 TEST(HidDescriptor, ReadWithoutReportIdGetsItsZeroBack) {
     std::uint8_t buffer[report_size];
     std::iota(buffer, buffer + report_size, 1);  // 1, 2, ... as read from hidraw
-    normalise_input_report(buffer, 128, 0);
+    EXPECT_TRUE(normalise_input_report(buffer, 128, 0));
     EXPECT_EQ(buffer[0], 0);
     for (std::size_t i = 1; i < report_size; ++i) EXPECT_EQ(buffer[i], i) << i;
 
     // A numbered report already carries its id in front.
     std::iota(buffer, buffer + report_size, 0);
     buffer[0] = 1;
-    normalise_input_report(buffer, report_size, 1);
+    EXPECT_TRUE(normalise_input_report(buffer, report_size, 1));
     EXPECT_EQ(buffer[0], 1);
     EXPECT_EQ(buffer[128], 128);
 
     // A short read is zero-filled, never left with stale bytes.
     std::fill(buffer, buffer + report_size, 0xEE);
-    normalise_input_report(buffer, 10, 0);
+    EXPECT_TRUE(normalise_input_report(buffer, 10, 0));
     EXPECT_EQ(buffer[0], 0);
     EXPECT_EQ(buffer[10], 0xEE);
     for (std::size_t i = 11; i < report_size; ++i) EXPECT_EQ(buffer[i], 0) << i;
+}
+
+TEST(HidDescriptor, ReadShortOfTheHeaderIsNoReport) {
+    // The header is id, code (2), sequence, status and length: 6 bytes with the id put back.
+    std::uint8_t buffer[report_size] = {};
+    EXPECT_FALSE(normalise_input_report(buffer, 4, 0));
+    EXPECT_TRUE(normalise_input_report(buffer, 5, 0));
+    EXPECT_FALSE(normalise_input_report(buffer, 5, 1));
+    EXPECT_TRUE(normalise_input_report(buffer, 6, 1));
+    EXPECT_FALSE(normalise_input_report(buffer, 0, 1));
 }
 
 TEST(HidDescriptor, DescriptorFileOfAHidrawNode) {

@@ -136,6 +136,50 @@ TEST_F(LinkFixture, WrongSequenceIsNeverCopiedAndGivesFailure) {
     EXPECT_EQ(next.command(), 294);
 }
 
+// Exchanges `count` requests and returns how many failed; each that succeeds must carry its
+// own command's reply.
+int failures_over(link::SensorLink& sensor_link, int count) {
+    int failed = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::uint16_t code = i % 2 ? 294 : 448;
+        SensorReport r = SensorReport::request(code);
+        if (link::sensor_exchange(sensor_link, r) != LinkResult::ok) {
+            ++failed;
+            continue;
+        }
+        EXPECT_EQ(r.command(), code) << "exchange " << i;
+    }
+    return failed;
+}
+
+TEST_F(LinkFixture, OneReportTooManyCostsAtMostOneExchange) {
+    open();
+    // A filler report ahead of the real reply: that exchange fails, the real reply it left
+    // behind never answers a later request.
+    sensor.extra_report_before_next_reply();
+    SensorReport first = filled_request(295, 0x33);
+    const SensorReport before = first;
+    EXPECT_EQ(link::sensor_exchange(sensor_link, first), LinkResult::failed);
+    EXPECT_EQ(first.bytes, before.bytes);
+    EXPECT_EQ(failures_over(sensor_link, 20), 0);
+
+    // The same reply twice: the copy is read by the next exchange, which fails alone.
+    sensor.duplicate_next_reply();
+    SensorReport answered = SensorReport::request(295);
+    EXPECT_EQ(link::sensor_exchange(sensor_link, answered), LinkResult::ok);
+    EXPECT_LE(failures_over(sensor_link, 20), 1);
+    EXPECT_EQ(failures_over(sensor_link, 5), 0);
+
+    // A stray report that carries the sequence number of a request still to come is no
+    // answer to that request either.
+    std::vector<std::uint8_t> early(link::report_size, 0);
+    early[link::sequence_offset] = static_cast<std::uint8_t>(sensor.requests().back().sequence() + 2);
+    early[link::command_offset] = 0x55;
+    sensor.extra_report_before_next_reply(early);
+    EXPECT_LE(failures_over(sensor_link, 20), 1);
+    EXPECT_EQ(failures_over(sensor_link, 5), 0);
+}
+
 TEST_F(LinkFixture, DroppedReplyTimesOutAndTheNextExchangeWorks) {
     open();
     sensor.drop_next_reply();

@@ -35,7 +35,9 @@ TEST_F(RunHandlers, IdleSensorReportsIdleWithSteadyReadings) {
     EXPECT_EQ(a.supply_mv, sensor.options().supply_mv);
     // Asked twice within a second the sensor repeats its reading.
     const auto b = reading();
-    if (b.counter == a.counter) EXPECT_EQ(b.channels, a.channels);
+    if (b.counter == a.counter) {
+        EXPECT_EQ(b.channels, a.channels);
+    }
     for (auto c : a.channels) EXPECT_GT(c, 0);
 }
 
