@@ -32,35 +32,11 @@ std::string chemistry_name(ChemistryType type) {
 }
 
 ChemistryConfig decode_chemistry_config(std::span<const std::uint8_t, chemistry_config_size> b) {
-    ChemistryConfig r;
-    r.byte0 = b[0];
-    r.chemistry = b[1];
-    r.sample_interval_ms = get_u32le(&b[2]);
-    r.multiplexer = b[6];
-    r.autostart_state = b[7];
-    r.flushing_state = b[8];
-    r.priming_state = b[9];
-    r.deployment_state = b[10];
-    r.special_states = {b[11], b[12], b[13]};
-    std::memcpy(r.tail.data(), &b[14], r.tail.size());
-    return r;
+    return decode_record<ChemistryConfig>(b);
 }
 
 std::array<std::uint8_t, chemistry_config_size> encode_chemistry_config(const ChemistryConfig& r) {
-    std::array<std::uint8_t, chemistry_config_size> b{};
-    b[0] = r.byte0;
-    b[1] = r.chemistry;
-    put_u32le(&b[2], r.sample_interval_ms);
-    b[6] = r.multiplexer;
-    b[7] = r.autostart_state;
-    b[8] = r.flushing_state;
-    b[9] = r.priming_state;
-    b[10] = r.deployment_state;
-    b[11] = r.special_states[0];
-    b[12] = r.special_states[1];
-    b[13] = r.special_states[2];
-    std::memcpy(&b[14], r.tail.data(), r.tail.size());
-    return b;
+    return encode_record(r);
 }
 
 SensorStatus read_chemistry_config(link::SensorLink& link, ChemistryConfig& config) {
