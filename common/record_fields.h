@@ -35,24 +35,28 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
+#include <type_traits>
 
 namespace quelmar::common {
 
 // Reads fields in order from a byte span. It never reads past the span: bytes beyond its end
 // read as 0, as a reply shorter than its record leaves the rest of a zero-filled buffer, and
-// complete() then tells the caller that the input was short.
-class FieldReader {
+// complete() then tells the caller that the input was short. The unchecked form is only for
+// decode_record, once it has seen that the span holds the whole record: it lets the compiler
+// fold every offset into a plain load.
+template <bool Checked> class BasicFieldReader {
 public:
-    constexpr explicit FieldReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    constexpr explicit BasicFieldReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
-    constexpr void u8(std::uint8_t& v) { v = static_cast<std::uint8_t>(take(1)); }
-    constexpr void u16(std::uint16_t& v) { v = static_cast<std::uint16_t>(take(2)); }
-    constexpr void u32(std::uint32_t& v) { v = static_cast<std::uint32_t>(take(4)); }
-    constexpr void i16(std::int16_t& v) { v = static_cast<std::int16_t>(take(2)); }
-    constexpr void i32(std::int32_t& v) { v = static_cast<std::int32_t>(take(4)); }
-    constexpr void f32(float& v) { v = std::bit_cast<float>(static_cast<std::uint32_t>(take(4))); }
+    constexpr void u8(std::uint8_t& v) { v = static_cast<std::uint8_t>(take<1>()); }
+    constexpr void u16(std::uint16_t& v) { v = static_cast<std::uint16_t>(take<2>()); }
+    constexpr void u32(std::uint32_t& v) { v = take<4>(); }
+    constexpr void i16(std::int16_t& v) { v = static_cast<std::int16_t>(take<2>()); }
+    constexpr void i32(std::int32_t& v) { v = static_cast<std::int32_t>(take<4>()); }
+    constexpr void f32(float& v) { v = std::bit_cast<float>(take<4>()); }
 
     // Fixed byte arrays and arrays of numbers, element by element.
     template <std::size_t N> constexpr void u8(std::array<std::uint8_t, N>& a) {
@@ -76,7 +80,7 @@ public:
     void text(std::string& s, std::size_t size) {
         s.clear();
         for (std::size_t i = 0; i < size; ++i) {
-            const char c = static_cast<char>(take(1));
+            const char c = static_cast<char>(take<1>());
             if (c == 0) {
                 skip(size - i - 1);
                 return;
@@ -88,7 +92,6 @@ public:
     constexpr void skip(std::size_t n) {
         if (n > bytes_.size() - pos_) short_ = true;
         pos_ = n > bytes_.size() - pos_ ? bytes_.size() : pos_ + n;
-        wanted_ += n;
     }
 
     template <class R> constexpr void group(R& r) { fields(*this, r); }
@@ -98,41 +101,50 @@ public:
 
     // Whether every field was found within the span.
     constexpr bool complete() const { return !short_; }
-    constexpr std::size_t offset() const { return wanted_; }
 
 private:
-    constexpr std::uint64_t take(std::size_t n) {
-        std::uint64_t v = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            std::uint64_t b = 0;
-            if (pos_ < bytes_.size())
-                b = bytes_[pos_++];
-            else
-                short_ = true;
-            v |= b << (8 * i);
+    // Widths are compile-time so that each field is written out as the plain little-endian
+    // expression the compiler recognises as one load.
+    template <std::size_t N> constexpr std::uint32_t take() {
+        static_assert(N == 1 || N == 2 || N == 4);
+        if (!Checked || N <= bytes_.size() - pos_) {
+            const std::uint8_t* p = bytes_.data() + pos_;
+            pos_ += N;
+            if constexpr (N == 1) {
+                return p[0];
+            } else if constexpr (N == 2) {
+                return static_cast<std::uint32_t>(p[0] | (p[1] << 8));
+            } else {
+                return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+                       (static_cast<std::uint32_t>(p[2]) << 16) |
+                       (static_cast<std::uint32_t>(p[3]) << 24);
+            }
         }
-        wanted_ += n;
+        std::uint32_t v = 0;
+        for (std::size_t i = 0; pos_ < bytes_.size(); ++i)
+            v |= static_cast<std::uint32_t>(bytes_[pos_++]) << (8 * i);
+        short_ = true;
         return v;
     }
 
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;
-    std::size_t wanted_ = 0;
     bool short_ = false;
 };
 
 // Writes fields in order into a byte span; skipped bytes are written as 0. It never writes
-// past the span: what does not fit is dropped and complete() turns false.
-class FieldWriter {
+// past the span: what does not fit is dropped and complete() turns false. The unchecked form
+// is only for encode_record, whose buffer is the record's size by construction.
+template <bool Checked> class BasicFieldWriter {
 public:
-    constexpr explicit FieldWriter(std::span<std::uint8_t> bytes) : bytes_(bytes) {}
+    constexpr explicit BasicFieldWriter(std::span<std::uint8_t> bytes) : bytes_(bytes) {}
 
-    constexpr void u8(const std::uint8_t& v) { put(v, 1); }
-    constexpr void u16(const std::uint16_t& v) { put(v, 2); }
-    constexpr void u32(const std::uint32_t& v) { put(v, 4); }
-    constexpr void i16(const std::int16_t& v) { put(static_cast<std::uint16_t>(v), 2); }
-    constexpr void i32(const std::int32_t& v) { put(static_cast<std::uint32_t>(v), 4); }
-    constexpr void f32(const float& v) { put(std::bit_cast<std::uint32_t>(v), 4); }
+    constexpr void u8(const std::uint8_t& v) { put<1>(v); }
+    constexpr void u16(const std::uint16_t& v) { put<2>(v); }
+    constexpr void u32(const std::uint32_t& v) { put<4>(v); }
+    constexpr void i16(const std::int16_t& v) { put<2>(static_cast<std::uint16_t>(v)); }
+    constexpr void i32(const std::int32_t& v) { put<4>(static_cast<std::uint32_t>(v)); }
+    constexpr void f32(const float& v) { put<4>(std::bit_cast<std::uint32_t>(v)); }
 
     template <std::size_t N> constexpr void u8(const std::array<std::uint8_t, N>& a) {
         for (auto x : a) u8(x);
@@ -154,11 +166,11 @@ public:
     // always finds the text terminated.
     void text(const std::string& s, std::size_t size) {
         for (std::size_t i = 0; i < size; ++i)
-            put(i + 1 < size && i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0, 1);
+            put<1>(i + 1 < size && i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0);
     }
 
     constexpr void skip(std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) put(0, 1);
+        for (std::size_t i = 0; i < n; ++i) put<1>(0);
     }
 
     template <class R> constexpr void group(R& r) { fields(*this, r); }
@@ -167,24 +179,45 @@ public:
     }
 
     constexpr bool complete() const { return !short_; }
-    constexpr std::size_t offset() const { return wanted_; }
 
 private:
-    constexpr void put(std::uint64_t v, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) {
-            if (pos_ < bytes_.size())
-                bytes_[pos_++] = static_cast<std::uint8_t>(v >> (8 * i));
-            else
-                short_ = true;
+    template <std::size_t N> constexpr void put(std::uint32_t v) {
+        static_assert(N == 1 || N == 2 || N == 4);
+        if (!Checked || N <= bytes_.size() - pos_) {
+            std::uint8_t* p = bytes_.data() + pos_;
+            pos_ += N;
+            if (!std::is_constant_evaluated() && std::endian::native == std::endian::little) {
+                // A plain store: byte-wise shifts make the compiler assemble whole records
+                // in registers first.
+                if constexpr (N == 2) {
+                    const auto w = static_cast<std::uint16_t>(v);
+                    std::memcpy(p, &w, 2);
+                    return;
+                } else if constexpr (N == 4) {
+                    std::memcpy(p, &v, 4);
+                    return;
+                }
+            }
+            p[0] = static_cast<std::uint8_t>(v);
+            if constexpr (N >= 2) p[1] = static_cast<std::uint8_t>(v >> 8);
+            if constexpr (N == 4) {
+                p[2] = static_cast<std::uint8_t>(v >> 16);
+                p[3] = static_cast<std::uint8_t>(v >> 24);
+            }
+            return;
         }
-        wanted_ += n;
+        for (std::size_t i = 0; pos_ < bytes_.size(); ++i)
+            bytes_[pos_++] = static_cast<std::uint8_t>(v >> (8 * i));
+        short_ = true;
     }
 
     std::span<std::uint8_t> bytes_;
     std::size_t pos_ = 0;
-    std::size_t wanted_ = 0;
     bool short_ = false;
 };
+
+using FieldReader = BasicFieldReader<true>;
+using FieldWriter = BasicFieldWriter<true>;
 
 // Counts the bytes a field list covers; usable in constant expressions.
 class FieldCounter {
@@ -225,10 +258,18 @@ template <class T> consteval std::size_t record_size() {
 template <class T> using RecordBytes = std::array<std::uint8_t, record_size<T>()>;
 
 // Decodes a record; bytes missing from a short input read as 0.
-template <class T> T decode_record(std::span<const std::uint8_t> bytes) {
+// Both codecs inline the whole field list, so the archive's position stays a compile-time
+// constant and every field becomes a load or store at a fixed offset (as fast as a decoder
+// written offset by offset).
+template <class T> [[gnu::flatten]] T decode_record(std::span<const std::uint8_t> bytes) {
     T record{};
-    FieldReader reader(bytes);
-    fields(reader, record);
+    if (bytes.size() >= record_size<T>()) {
+        BasicFieldReader<false> reader(bytes);
+        fields(reader, record);
+    } else {
+        FieldReader reader(bytes);
+        fields(reader, record);
+    }
     return record;
 }
 
@@ -240,10 +281,10 @@ template <class T> bool decode_record(std::span<const std::uint8_t> bytes, T& re
     return true;
 }
 
-template <class T> RecordBytes<T> encode_record(const T& record) {
+template <class T> [[gnu::flatten]] RecordBytes<T> encode_record(const T& record) {
     RecordBytes<T> bytes{};
     T copy = record;  // the field list takes its record by reference in every direction
-    FieldWriter writer(bytes);
+    BasicFieldWriter<false> writer(bytes);
     fields(writer, copy);
     return bytes;
 }
