@@ -258,9 +258,9 @@ template <class T> consteval std::size_t record_size() {
 template <class T> using RecordBytes = std::array<std::uint8_t, record_size<T>()>;
 
 // Decodes a record; bytes missing from a short input read as 0.
-// Both codecs inline the whole field list, so the archive's position stays a compile-time
-// constant and every field becomes a load or store at a fixed offset (as fast as a decoder
-// written offset by offset).
+// Both codecs inline the whole field list (flatten), so the archive's position stays a
+// compile-time constant and every field becomes a load or store at a fixed offset, as fast as
+// a codec written offset by offset.
 template <class T> [[gnu::flatten]] T decode_record(std::span<const std::uint8_t> bytes) {
     T record{};
     if (bytes.size() >= record_size<T>()) {
