@@ -1,7 +1,7 @@
 #include "config/optics_defaults.h"
 
-#include "protocol/command.h"
 #include "protocol/commands.h"
+#include "protocol/record_commands.h"
 
 namespace quelmar::config {
 
@@ -27,30 +27,19 @@ std::array<std::uint8_t, pump_valve_defaults_size> encode_pump_valve_defaults(
 }
 
 SensorStatus read_optics_defaults(link::SensorLink& link, OpticsDefaults& record) {
-    std::array<std::uint8_t, optics_defaults_size> b{};
-    const SensorStatus s = protocol::send_command(link, protocol::cmd::read_optics_defaults, {}, b);
-    if (s == protocol::status::ok)
-        record = decode_optics_defaults(b);
-    return s;
+    return protocol::read_record(link, protocol::cmd::read_optics_defaults, record);
 }
 
 SensorStatus write_optics_defaults(link::SensorLink& link, const OpticsDefaults& record) {
-    return protocol::send_command(link, protocol::cmd::write_optics_defaults,
-                                  encode_optics_defaults(record));
+    return protocol::write_record(link, protocol::cmd::write_optics_defaults, record);
 }
 
 SensorStatus read_pump_valve_defaults(link::SensorLink& link, PumpValveDefaults& record) {
-    std::array<std::uint8_t, pump_valve_defaults_size> b{};
-    const SensorStatus s =
-        protocol::send_command(link, protocol::cmd::read_pump_valve_defaults, {}, b);
-    if (s == protocol::status::ok)
-        record = decode_pump_valve_defaults(b);
-    return s;
+    return protocol::read_record(link, protocol::cmd::read_pump_valve_defaults, record);
 }
 
 SensorStatus write_pump_valve_defaults(link::SensorLink& link, const PumpValveDefaults& record) {
-    return protocol::send_command(link, protocol::cmd::write_pump_valve_defaults,
-                                  encode_pump_valve_defaults(record));
+    return protocol::write_record(link, protocol::cmd::write_pump_valve_defaults, record);
 }
 
 }  // namespace quelmar::config

@@ -1,7 +1,7 @@
 #include "config/thermistor_config.h"
 
-#include "protocol/command.h"
 #include "protocol/commands.h"
+#include "protocol/record_commands.h"
 
 namespace quelmar::config {
 
@@ -16,11 +16,7 @@ std::array<std::uint8_t, thermistor_config_size> encode_thermistor_config(const 
 protocol::SensorStatus read_thermistor_config(link::SensorLink& link, std::uint8_t index,
                                               ThermistorConfig& config) {
     const std::array<std::uint8_t, 1> request{index};
-    std::array<std::uint8_t, thermistor_config_size> reply{};
-    const protocol::SensorStatus s =
-        protocol::send_command(link, protocol::cmd::read_thermistor, request, reply);
-    if (s == protocol::status::ok) config = decode_thermistor_config(reply);
-    return s;
+    return protocol::read_record(link, protocol::cmd::read_thermistor, config, request);
 }
 
 double thermistor_temperature(const ThermistorConfig& config,

@@ -5,6 +5,7 @@
 #include "common/bytes.h"
 #include "protocol/command.h"
 #include "protocol/commands.h"
+#include "protocol/record_commands.h"
 
 namespace quelmar::protocol {
 
@@ -40,14 +41,11 @@ std::array<std::uint8_t, chemistry_config_size> encode_chemistry_config(const Ch
 }
 
 SensorStatus read_chemistry_config(link::SensorLink& link, ChemistryConfig& config) {
-    std::array<std::uint8_t, chemistry_config_size> bytes{};
-    SensorStatus s = send_command(link, cmd::read_chemistry_config, {}, bytes);
-    if (s == status::ok) config = decode_chemistry_config(bytes);
-    return s;
+    return read_record(link, cmd::read_chemistry_config, config);
 }
 
 SensorStatus write_chemistry_config(link::SensorLink& link, const ChemistryConfig& config) {
-    return send_command(link, cmd::write_chemistry_config, encode_chemistry_config(config));
+    return write_record(link, cmd::write_chemistry_config, config);
 }
 
 std::array<std::uint8_t, nutrient_parameters_size> nutrient_record_from_legacy(
