@@ -17,7 +17,8 @@ using namespace quelmar;
 
 protocol::ReadingsBytes sample_entry() {
     protocol::ReadingsBytes b{};
-    for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = static_cast<std::uint8_t>(i * 37 + 11);
     return b;
 }
 
@@ -54,7 +55,8 @@ protocol::ReadingsBytes sample_entry() {
     p[9] = e.state;
     put_i32le(p + 10, e.temperature_mdegc);
     put_i32le(p + 14, e.supply_mv);
-    for (std::size_t i = 0; i < protocol::channel_count; ++i) put_u16le(p + 18 + 2 * i, e.channels[i]);
+    for (std::size_t i = 0; i < protocol::channel_count; ++i)
+        put_u16le(p + 18 + 2 * i, e.channels[i]);
     put_u16le(p + 34, e.hall_i);
     put_u16le(p + 36, e.hall_w);
     put_f32le(p + 38, e.platform_salinity);
@@ -107,7 +109,8 @@ BENCHMARK(readings_entry_encode_by_offsets);
 
 void state_record_decode(benchmark::State& state) {
     statemachine::StateBytes bytes{};
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 13);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 13);
     for (auto _ : state) {
         benchmark::DoNotOptimize(bytes);
         auto r = statemachine::decode_state_record(bytes);
@@ -118,7 +121,8 @@ BENCHMARK(state_record_decode);
 
 void dat_record_encode(benchmark::State& state) {
     statemachine::StateBytes bytes{};
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 13);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 13);
     const auto r = statemachine::decode_state_record(bytes);
     for (auto _ : state) {
         benchmark::DoNotOptimize(r);

@@ -47,8 +47,9 @@ namespace quelmar::common {
 // complete() then tells the caller that the input was short. The unchecked form is only for
 // decode_record, once it has seen that the span holds the whole record: it lets the compiler
 // fold every offset into a plain load.
-template <bool Checked> class BasicFieldReader {
-public:
+template <bool Checked>
+class BasicFieldReader {
+  public:
     constexpr explicit BasicFieldReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     constexpr void u8(std::uint8_t& v) { v = static_cast<std::uint8_t>(take<1>()); }
@@ -59,20 +60,30 @@ public:
     constexpr void f32(float& v) { v = std::bit_cast<float>(take<4>()); }
 
     // Fixed byte arrays and arrays of numbers, element by element.
-    template <std::size_t N> constexpr void u8(std::array<std::uint8_t, N>& a) {
-        for (auto& x : a) u8(x);
+    template <std::size_t N>
+    constexpr void u8(std::array<std::uint8_t, N>& a) {
+        for (auto& x : a)
+            u8(x);
     }
-    template <std::size_t N> constexpr void u16(std::array<std::uint16_t, N>& a) {
-        for (auto& x : a) u16(x);
+    template <std::size_t N>
+    constexpr void u16(std::array<std::uint16_t, N>& a) {
+        for (auto& x : a)
+            u16(x);
     }
-    template <std::size_t N> constexpr void u32(std::array<std::uint32_t, N>& a) {
-        for (auto& x : a) u32(x);
+    template <std::size_t N>
+    constexpr void u32(std::array<std::uint32_t, N>& a) {
+        for (auto& x : a)
+            u32(x);
     }
-    template <std::size_t N> constexpr void i32(std::array<std::int32_t, N>& a) {
-        for (auto& x : a) i32(x);
+    template <std::size_t N>
+    constexpr void i32(std::array<std::int32_t, N>& a) {
+        for (auto& x : a)
+            i32(x);
     }
-    template <std::size_t N> constexpr void f32(std::array<float, N>& a) {
-        for (auto& x : a) f32(x);
+    template <std::size_t N>
+    constexpr void f32(std::array<float, N>& a) {
+        for (auto& x : a)
+            f32(x);
     }
 
     // A NUL-terminated text field of `size` bytes: the characters up to the first NUL, at
@@ -90,22 +101,29 @@ public:
     }
 
     constexpr void skip(std::size_t n) {
-        if (n > bytes_.size() - pos_) short_ = true;
+        if (n > bytes_.size() - pos_)
+            short_ = true;
         pos_ = n > bytes_.size() - pos_ ? bytes_.size() : pos_ + n;
     }
 
-    template <class R> constexpr void group(R& r) { fields(*this, r); }
-    template <class R, std::size_t N> constexpr void group(std::array<R, N>& a) {
-        for (auto& r : a) fields(*this, r);
+    template <class R>
+    constexpr void group(R& r) {
+        fields(*this, r);
+    }
+    template <class R, std::size_t N>
+    constexpr void group(std::array<R, N>& a) {
+        for (auto& r : a)
+            fields(*this, r);
     }
 
     // Whether every field was found within the span.
     constexpr bool complete() const { return !short_; }
 
-private:
+  private:
     // Widths are compile-time so that each field is written out as the plain little-endian
     // expression the compiler recognises as one load.
-    template <std::size_t N> constexpr std::uint32_t take() {
+    template <std::size_t N>
+    constexpr std::uint32_t take() {
         static_assert(N == 1 || N == 2 || N == 4);
         if (!Checked || N <= bytes_.size() - pos_) {
             const std::uint8_t* p = bytes_.data() + pos_;
@@ -135,8 +153,9 @@ private:
 // Writes fields in order into a byte span; skipped bytes are written as 0. It never writes
 // past the span: what does not fit is dropped and complete() turns false. The unchecked form
 // is only for encode_record, whose buffer is the record's size by construction.
-template <bool Checked> class BasicFieldWriter {
-public:
+template <bool Checked>
+class BasicFieldWriter {
+  public:
     constexpr explicit BasicFieldWriter(std::span<std::uint8_t> bytes) : bytes_(bytes) {}
 
     constexpr void u8(const std::uint8_t& v) { put<1>(v); }
@@ -146,20 +165,30 @@ public:
     constexpr void i32(const std::int32_t& v) { put<4>(static_cast<std::uint32_t>(v)); }
     constexpr void f32(const float& v) { put<4>(std::bit_cast<std::uint32_t>(v)); }
 
-    template <std::size_t N> constexpr void u8(const std::array<std::uint8_t, N>& a) {
-        for (auto x : a) u8(x);
+    template <std::size_t N>
+    constexpr void u8(const std::array<std::uint8_t, N>& a) {
+        for (auto x : a)
+            u8(x);
     }
-    template <std::size_t N> constexpr void u16(const std::array<std::uint16_t, N>& a) {
-        for (auto x : a) u16(x);
+    template <std::size_t N>
+    constexpr void u16(const std::array<std::uint16_t, N>& a) {
+        for (auto x : a)
+            u16(x);
     }
-    template <std::size_t N> constexpr void u32(const std::array<std::uint32_t, N>& a) {
-        for (auto x : a) u32(x);
+    template <std::size_t N>
+    constexpr void u32(const std::array<std::uint32_t, N>& a) {
+        for (auto x : a)
+            u32(x);
     }
-    template <std::size_t N> constexpr void i32(const std::array<std::int32_t, N>& a) {
-        for (auto x : a) i32(x);
+    template <std::size_t N>
+    constexpr void i32(const std::array<std::int32_t, N>& a) {
+        for (auto x : a)
+            i32(x);
     }
-    template <std::size_t N> constexpr void f32(const std::array<float, N>& a) {
-        for (auto x : a) f32(x);
+    template <std::size_t N>
+    constexpr void f32(const std::array<float, N>& a) {
+        for (auto x : a)
+            f32(x);
     }
 
     // At most size-1 characters and a NUL, the rest of the field zero-filled, so the sensor
@@ -170,18 +199,25 @@ public:
     }
 
     constexpr void skip(std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) put<1>(0);
+        for (std::size_t i = 0; i < n; ++i)
+            put<1>(0);
     }
 
-    template <class R> constexpr void group(R& r) { fields(*this, r); }
-    template <class R, std::size_t N> constexpr void group(std::array<R, N>& a) {
-        for (auto& r : a) fields(*this, r);
+    template <class R>
+    constexpr void group(R& r) {
+        fields(*this, r);
+    }
+    template <class R, std::size_t N>
+    constexpr void group(std::array<R, N>& a) {
+        for (auto& r : a)
+            fields(*this, r);
     }
 
     constexpr bool complete() const { return !short_; }
 
-private:
-    template <std::size_t N> constexpr void put(std::uint32_t v) {
+  private:
+    template <std::size_t N>
+    constexpr void put(std::uint32_t v) {
         static_assert(N == 1 || N == 2 || N == 4);
         if (!Checked || N <= bytes_.size() - pos_) {
             std::uint8_t* p = bytes_.data() + pos_;
@@ -199,7 +235,8 @@ private:
                 }
             }
             p[0] = static_cast<std::uint8_t>(v);
-            if constexpr (N >= 2) p[1] = static_cast<std::uint8_t>(v >> 8);
+            if constexpr (N >= 2)
+                p[1] = static_cast<std::uint8_t>(v >> 8);
             if constexpr (N == 4) {
                 p[2] = static_cast<std::uint8_t>(v >> 16);
                 p[3] = static_cast<std::uint8_t>(v >> 24);
@@ -221,47 +258,77 @@ using FieldWriter = BasicFieldWriter<true>;
 
 // Counts the bytes a field list covers; usable in constant expressions.
 class FieldCounter {
-public:
-    template <class T> constexpr void u8(const T& v) { size_ += width(v, 1); }
-    template <class T> constexpr void u16(const T& v) { size_ += width(v, 2); }
-    template <class T> constexpr void u32(const T& v) { size_ += width(v, 4); }
-    template <class T> constexpr void i16(const T& v) { size_ += width(v, 2); }
-    template <class T> constexpr void i32(const T& v) { size_ += width(v, 4); }
-    template <class T> constexpr void f32(const T& v) { size_ += width(v, 4); }
-    template <class S> constexpr void text(const S&, std::size_t size) { size_ += size; }
+  public:
+    template <class T>
+    constexpr void u8(const T& v) {
+        size_ += width(v, 1);
+    }
+    template <class T>
+    constexpr void u16(const T& v) {
+        size_ += width(v, 2);
+    }
+    template <class T>
+    constexpr void u32(const T& v) {
+        size_ += width(v, 4);
+    }
+    template <class T>
+    constexpr void i16(const T& v) {
+        size_ += width(v, 2);
+    }
+    template <class T>
+    constexpr void i32(const T& v) {
+        size_ += width(v, 4);
+    }
+    template <class T>
+    constexpr void f32(const T& v) {
+        size_ += width(v, 4);
+    }
+    template <class S>
+    constexpr void text(const S&, std::size_t size) {
+        size_ += size;
+    }
     constexpr void skip(std::size_t n) { size_ += n; }
-    template <class R> constexpr void group(R& r) { fields(*this, r); }
-    template <class R, std::size_t N> constexpr void group(std::array<R, N>& a) {
-        for (auto& r : a) fields(*this, r);
+    template <class R>
+    constexpr void group(R& r) {
+        fields(*this, r);
+    }
+    template <class R, std::size_t N>
+    constexpr void group(std::array<R, N>& a) {
+        for (auto& r : a)
+            fields(*this, r);
     }
     constexpr std::size_t size() const { return size_; }
 
-private:
+  private:
     template <class T, std::size_t N>
     static constexpr std::size_t width(const std::array<T, N>&, std::size_t each) {
         return N * each;
     }
-    template <class T> static constexpr std::size_t width(const T&, std::size_t each) {
+    template <class T>
+    static constexpr std::size_t width(const T&, std::size_t each) {
         return each;
     }
     std::size_t size_ = 0;
 };
 
 // The size of a record's byte image, from its field list, at compile time.
-template <class T> consteval std::size_t record_size() {
+template <class T>
+consteval std::size_t record_size() {
     FieldCounter counter;
     T record{};
     fields(counter, record);
     return counter.size();
 }
 
-template <class T> using RecordBytes = std::array<std::uint8_t, record_size<T>()>;
+template <class T>
+using RecordBytes = std::array<std::uint8_t, record_size<T>()>;
 
 // Decodes a record; bytes missing from a short input read as 0.
 // Both codecs inline the whole field list (flatten), so the archive's position stays a
 // compile-time constant and every field becomes a load or store at a fixed offset, as fast as
 // a codec written offset by offset.
-template <class T> [[gnu::flatten]] T decode_record(std::span<const std::uint8_t> bytes) {
+template <class T>
+[[gnu::flatten]] T decode_record(std::span<const std::uint8_t> bytes) {
     T record{};
     if (bytes.size() >= record_size<T>()) {
         BasicFieldReader<false> reader(bytes);
@@ -275,13 +342,16 @@ template <class T> [[gnu::flatten]] T decode_record(std::span<const std::uint8_t
 
 // Decodes a record only when the input holds all of it; otherwise `record` is left unchanged
 // and the result is false.
-template <class T> bool decode_record(std::span<const std::uint8_t> bytes, T& record) {
-    if (bytes.size() < record_size<T>()) return false;
+template <class T>
+bool decode_record(std::span<const std::uint8_t> bytes, T& record) {
+    if (bytes.size() < record_size<T>())
+        return false;
     record = decode_record<T>(bytes);
     return true;
 }
 
-template <class T> [[gnu::flatten]] RecordBytes<T> encode_record(const T& record) {
+template <class T>
+[[gnu::flatten]] RecordBytes<T> encode_record(const T& record) {
     RecordBytes<T> bytes{};
     T copy = record;  // the field list takes its record by reference in every direction
     BasicFieldWriter<false> writer(bytes);

@@ -2,19 +2,23 @@
 
 namespace quelmar::config {
 
-GenericParameters decode_generic_parameters(std::span<const std::uint8_t, generic_parameters_size> b) {
+GenericParameters decode_generic_parameters(
+    std::span<const std::uint8_t, generic_parameters_size> b) {
     return common::decode_record<GenericParameters>(b);
 }
 
-std::array<std::uint8_t, generic_parameters_size> encode_generic_parameters(const GenericParameters& r) {
+std::array<std::uint8_t, generic_parameters_size> encode_generic_parameters(
+    const GenericParameters& r) {
     return common::encode_record(r);
 }
 
-NutrientParameters decode_nutrient_parameters(std::span<const std::uint8_t, nutrient_parameters_size> b) {
+NutrientParameters decode_nutrient_parameters(
+    std::span<const std::uint8_t, nutrient_parameters_size> b) {
     return common::decode_record<NutrientParameters>(b);
 }
 
-std::array<std::uint8_t, nutrient_parameters_size> encode_nutrient_parameters(const NutrientParameters& r) {
+std::array<std::uint8_t, nutrient_parameters_size> encode_nutrient_parameters(
+    const NutrientParameters& r) {
     return common::encode_record(r);
 }
 

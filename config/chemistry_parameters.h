@@ -123,7 +123,8 @@ struct DicParameters {
     std::array<DicInlet, 3> inlets{};
 };
 
-template <class Io> constexpr void fields(Io& io, GenericParameters& r) {
+template <class Io>
+constexpr void fields(Io& io, GenericParameters& r) {
     io.u8(r.byte0);
     io.u8(r.sample_intake_state);
     io.u8(r.sample_measurement_state);
@@ -133,7 +134,8 @@ template <class Io> constexpr void fields(Io& io, GenericParameters& r) {
 
 // The first 23 bytes are the whole of the older nutrient record (format 0), which has no
 // per-path measurement or monitoring channels.
-template <class Io> constexpr void legacy_nutrient_fields(Io& io, NutrientParameters& r) {
+template <class Io>
+constexpr void legacy_nutrient_fields(Io& io, NutrientParameters& r) {
     io.u8(r.format);
     io.u8(r.sensor_version);
     io.u8(r.output_channel);
@@ -153,7 +155,8 @@ template <class Io> constexpr void legacy_nutrient_fields(Io& io, NutrientParame
     io.u8(r.legacy_monitoring_channel);
 }
 
-template <class Io> constexpr void fields(Io& io, NutrientParameters& r) {
+template <class Io>
+constexpr void fields(Io& io, NutrientParameters& r) {
     legacy_nutrient_fields(io, r);
     io.u8(r.long_measurement_channel);
     io.u8(r.medium_measurement_channel);
@@ -169,11 +172,13 @@ struct LegacyNutrientParameters {
     NutrientParameters parameters;
 };
 
-template <class Io> constexpr void fields(Io& io, LegacyNutrientParameters& r) {
+template <class Io>
+constexpr void fields(Io& io, LegacyNutrientParameters& r) {
     legacy_nutrient_fields(io, r.parameters);
 }
 
-template <class Io> constexpr void fields(Io& io, PhParameters& r) {
+template <class Io>
+constexpr void fields(Io& io, PhParameters& r) {
     io.u8(r.format);
     io.u8(r.sensor_version);
     io.u8(r.blue_channel);
@@ -191,7 +196,8 @@ template <class Io> constexpr void fields(Io& io, PhParameters& r) {
     io.f32(r.thermistor2_scale);
 }
 
-template <class Io> constexpr void fields(Io& io, TaParameters& r) {
+template <class Io>
+constexpr void fields(Io& io, TaParameters& r) {
     io.u8(r.format);
     io.u8(r.sensor_version);
     io.u8(r.measurement_channel);
@@ -212,14 +218,16 @@ template <class Io> constexpr void fields(Io& io, TaParameters& r) {
     io.f32(r.e3);
 }
 
-template <class Io> constexpr void fields(Io& io, DicInlet& r) {
+template <class Io>
+constexpr void fields(Io& io, DicInlet& r) {
     io.u8(r.type);
     io.u8(r.intake_state);
     io.u8(r.measurement_state);
     io.f32(r.crm_value);
 }
 
-template <class Io> constexpr void fields(Io& io, DicParameters& r) {
+template <class Io>
+constexpr void fields(Io& io, DicParameters& r) {
     io.u8(r.format);
     io.u8(r.sensor_version);
     io.u8(r.reserved);
@@ -228,8 +236,7 @@ template <class Io> constexpr void fields(Io& io, DicParameters& r) {
 
 static_assert(common::record_size<GenericParameters>() == generic_parameters_size);
 static_assert(common::record_size<NutrientParameters>() == nutrient_parameters_size);
-static_assert(common::record_size<LegacyNutrientParameters>() ==
-              legacy_nutrient_parameters_size);
+static_assert(common::record_size<LegacyNutrientParameters>() == legacy_nutrient_parameters_size);
 static_assert(common::record_size<PhParameters>() == ph_parameters_size);
 static_assert(common::record_size<TaParameters>() == ta_parameters_size);
 static_assert(common::record_size<DicParameters>() == dic_parameters_size);

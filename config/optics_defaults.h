@@ -39,14 +39,16 @@ struct PumpValveDefaults {
     bool operator==(const PumpValveDefaults&) const = default;
 };
 
-template <class Io> constexpr void fields(Io& io, OpticsDefaults& r) {
+template <class Io>
+constexpr void fields(Io& io, OpticsDefaults& r) {
     io.u8(r.byte0);
     io.u8(r.byte1);
     io.u8(r.photodiode_power);
     io.u16(r.led_current_ua);
 }
 
-template <class Io> constexpr void fields(Io& io, PumpValveDefaults& r) {
+template <class Io>
+constexpr void fields(Io& io, PumpValveDefaults& r) {
     io.u8(r.byte0);
     io.u8(r.pump_direction);
     io.u16(r.winding_current_ma);

@@ -24,7 +24,8 @@ struct ThermistorConfig {
     float c0 = 0;                   // constant
 };
 
-template <class Io> constexpr void fields(Io& io, ThermistorConfig& r) {
+template <class Io>
+constexpr void fields(Io& io, ThermistorConfig& r) {
     io.u8(r.byte0);
     io.u8(r.input_channel);
     io.f32(r.c3);

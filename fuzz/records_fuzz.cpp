@@ -21,16 +21,20 @@ using namespace quelmar;
 
 namespace {
 
-template <class T> void exact(std::span<const std::uint8_t> bytes) {
+template <class T>
+void exact(std::span<const std::uint8_t> bytes) {
     const T record = common::decode_record<T>(bytes);
     const auto image = common::encode_record(record);
-    if (bytes.size() < image.size()) return;
+    if (bytes.size() < image.size())
+        return;
     for (std::size_t i = 0; i < image.size(); ++i)
-        if (image[i] != bytes[i]) std::abort();
+        if (image[i] != bytes[i])
+            std::abort();
 }
 
 // Records with bytes that are skipped rather than carried only have to survive the round.
-template <class T> void lossy(std::span<const std::uint8_t> bytes) {
+template <class T>
+void lossy(std::span<const std::uint8_t> bytes) {
     (void)common::encode_record(common::decode_record<T>(bytes));
 }
 

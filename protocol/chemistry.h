@@ -50,7 +50,8 @@ struct ChemistryConfig {
     std::array<std::uint8_t, 4> tail{};  // not interpreted, carried unchanged
 };
 
-template <class Io> constexpr void fields(Io& io, ChemistryConfig& r) {
+template <class Io>
+constexpr void fields(Io& io, ChemistryConfig& r) {
     io.u8(r.byte0);
     io.u8(r.chemistry);
     io.u32(r.sample_interval_ms);

@@ -63,7 +63,8 @@ struct SensorStatusRecord {
 };
 
 // Field lists in wire order (see common/record_fields.h).
-template <class Io> constexpr void fields(Io& io, DeviceIdentity& r) {
+template <class Io>
+constexpr void fields(Io& io, DeviceIdentity& r) {
     io.u8(r.form);
     io.u8(r.byte1);
     io.u8(r.name);
@@ -73,14 +74,16 @@ template <class Io> constexpr void fields(Io& io, DeviceIdentity& r) {
     io.u16(r.board_serial_number);
 }
 
-template <class Io> constexpr void fields(Io& io, DeviceKind& r) {
+template <class Io>
+constexpr void fields(Io& io, DeviceKind& r) {
     io.u8(r.byte0);
     io.u8(r.mode);
     io.u16(r.device_type);
     io.u8(r.bootloader_version);
 }
 
-template <class Io> constexpr void fields(Io& io, OldDeviceInfo& r) {
+template <class Io>
+constexpr void fields(Io& io, OldDeviceInfo& r) {
     io.u8(r.identity_valid);
     io.u8(r.mode);
     io.u8(r.name);
@@ -89,12 +92,14 @@ template <class Io> constexpr void fields(Io& io, OldDeviceInfo& r) {
     io.u8(r.bootloader_version);
 }
 
-template <class Io> constexpr void fields(Io& io, SoftwareVersion& r) {
+template <class Io>
+constexpr void fields(Io& io, SoftwareVersion& r) {
     io.u8(r.byte0);
     io.u8(r.text);
 }
 
-template <class Io> constexpr void fields(Io& io, SensorStatusRecord& r) {
+template <class Io>
+constexpr void fields(Io& io, SensorStatusRecord& r) {
     io.u8(r.reserved);
     io.i32(r.supply_mv);
     io.i32(r.temperature_mdegc);

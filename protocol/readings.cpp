@@ -12,13 +12,17 @@ ReadingsEntry decode_readings_entry(std::span<const std::uint8_t, readings_entry
     return common::decode_record<ReadingsEntry>(b);
 }
 
-ReadingsBytes encode_readings_entry(const ReadingsEntry& e) { return common::encode_record(e); }
+ReadingsBytes encode_readings_entry(const ReadingsEntry& e) {
+    return common::encode_record(e);
+}
 
 PlatformData decode_platform_data(std::span<const std::uint8_t, platform_data_size> b) {
     return common::decode_record<PlatformData>(b);
 }
 
-PlatformBytes encode_platform_data(const PlatformData& d) { return common::encode_record(d); }
+PlatformBytes encode_platform_data(const PlatformData& d) {
+    return common::encode_record(d);
+}
 
 std::uint32_t readings_counter(const ReadingsBytes& entry) {
     return decode_readings_entry(entry).counter;

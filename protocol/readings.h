@@ -52,7 +52,8 @@ struct PlatformData {
     std::int32_t p3 = 0;
 };
 
-template <class Io> constexpr void fields(Io& io, ReadingsEntry& e) {
+template <class Io>
+constexpr void fields(Io& io, ReadingsEntry& e) {
     io.u8(e.platform_valid);
     io.u32(e.counter);
     io.u32(e.sensor_time);
@@ -69,7 +70,8 @@ template <class Io> constexpr void fields(Io& io, ReadingsEntry& e) {
     io.u32(e.platform_time);
 }
 
-template <class Io> constexpr void fields(Io& io, PlatformData& p) {
+template <class Io>
+constexpr void fields(Io& io, PlatformData& p) {
     io.u8(p.head);
     io.f32(p.salinity);
     io.f32(p.temperature);

@@ -18,7 +18,8 @@ SensorStatus read_record(link::SensorLink& link, std::uint16_t code, T& record,
     static_assert(common::record_size<T>() <= link::payload_capacity);
     common::RecordBytes<T> bytes{};
     const SensorStatus s = send_command(link, code, request, bytes);
-    if (s == status::ok) record = common::decode_record<T>(bytes);
+    if (s == status::ok)
+        record = common::decode_record<T>(bytes);
     return s;
 }
 

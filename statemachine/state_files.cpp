@@ -95,10 +95,10 @@ DatRecord dat_record_of(const StateRecord& r) {
         const CounterGroup& c = r.counters[i];
         d.groups[i] = dat_group_of(c.increment, c.maximum, c.next, c.action);
     }
-    d.groups[6] = dat_group_of(r.diving.reserved0, r.diving.level, r.diving.next,
-                               r.diving.reserved3);
-    d.groups[7] = dat_group_of(r.climbing.reserved0, r.climbing.level, r.climbing.next,
-                               r.climbing.reserved3);
+    d.groups[6] =
+        dat_group_of(r.diving.reserved0, r.diving.level, r.diving.next, r.diving.reserved3);
+    d.groups[7] =
+        dat_group_of(r.climbing.reserved0, r.climbing.level, r.climbing.next, r.climbing.reserved3);
     return d;
 }
 
@@ -118,7 +118,9 @@ StateRecord state_record_of(const DatRecord& d) {
         r.led_setting[i] = convert_led(d.led_code[i], dat_to_led);
     r.pump_direction = d.pump_direction == 1 ? 1 : 0;
     r.pump_on = d.pump_running == 3 ? 1 : 0;
-    r.stop_mode = d.stop_on_hall == 1 ? stop::hall : d.stop_on_steps == 1 ? stop::steps : stop::time;
+    r.stop_mode = d.stop_on_hall == 1    ? stop::hall
+                  : d.stop_on_steps == 1 ? stop::steps
+                                         : stop::time;
     r.winding_current_ma = d.winding_current_ma;
     r.step_period_us = d.step_period_us;
     r.step_count = d.step_count;

@@ -58,7 +58,8 @@ struct DatRecord {
     std::array<DatGroup, 8> groups{};  // counters 1..6, diving, climbing
 };
 
-template <class Io> constexpr void fields(Io& io, DatGroup& g) {
+template <class Io>
+constexpr void fields(Io& io, DatGroup& g) {
     io.u8(g.increment);
     io.u8(g.next);
     io.u8(g.maximum);
@@ -66,7 +67,8 @@ template <class Io> constexpr void fields(Io& io, DatGroup& g) {
 }
 
 // Reserved bytes are written as 0 and ignored on reading.
-template <class Io> constexpr void fields(Io& io, DatRecord& r) {
+template <class Io>
+constexpr void fields(Io& io, DatRecord& r) {
     io.skip(1);
     io.u8(r.default_next);
     io.u32(r.delay_s);

@@ -80,21 +80,24 @@ struct StateRecord {
     bool operator==(const StateRecord&) const = default;
 };
 
-template <class Io> constexpr void fields(Io& io, CounterGroup& g) {
+template <class Io>
+constexpr void fields(Io& io, CounterGroup& g) {
     io.u8(g.increment);
     io.u8(g.maximum);
     io.u8(g.next);
     io.u8(g.action);
 }
 
-template <class Io> constexpr void fields(Io& io, TriggerGroup& g) {
+template <class Io>
+constexpr void fields(Io& io, TriggerGroup& g) {
     io.u8(g.reserved0);
     io.u8(g.level);
     io.u8(g.next);
     io.u8(g.reserved3);
 }
 
-template <class Io> constexpr void fields(Io& io, StateRecord& r) {
+template <class Io>
+constexpr void fields(Io& io, StateRecord& r) {
     io.u8(r.format_flag);
     io.u16(r.valves);
     io.u16(r.led_setting);

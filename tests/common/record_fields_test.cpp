@@ -18,7 +18,8 @@ struct Pair {
     std::int16_t b = 0;
 };
 
-template <class Io> constexpr void fields(Io& io, Pair& p) {
+template <class Io>
+constexpr void fields(Io& io, Pair& p) {
     io.u8(p.a);
     io.i16(p.b);
 }
@@ -37,7 +38,8 @@ struct Sample {
     std::uint8_t last = 0;
 };
 
-template <class Io> constexpr void fields(Io& io, Sample& s) {
+template <class Io>
+constexpr void fields(Io& io, Sample& s) {
     io.u8(s.u8);
     io.u16(s.u16);
     io.u32(s.u32);
@@ -55,9 +57,9 @@ static_assert(record_size<Pair>() == 3);
 static_assert(record_size<Sample>() == 1 + 2 + 4 + 2 + 4 + 4 + 4 + 6 + 2 + 6 + 1);
 static_assert(std::tuple_size_v<RecordBytes<Sample>> == 36);
 
-const test::Image sample_image = hex("7F | 34 12 | 04 03 02 01 | FE FF | 00 FF FF FF | 00 00 C8 42") +
-                                 hex("01 00 FF FF") + ascii("ABC", 6) + hex("00 00") +
-                                 hex("05 F6 FF | 06 0A 00 | 99");
+const test::Image sample_image =
+    hex("7F | 34 12 | 04 03 02 01 | FE FF | 00 FF FF FF | 00 00 C8 42") + hex("01 00 FF FF") +
+    ascii("ABC", 6) + hex("00 00") + hex("05 F6 FF | 06 0A 00 | 99");
 
 TEST(RecordFields, ReadsAndWritesEveryKindOfFieldLittleEndian) {
     const Sample s = decode_record<Sample>(sample_image.bytes);
@@ -82,7 +84,8 @@ TEST(RecordFields, ReadsAndWritesEveryKindOfFieldLittleEndian) {
 TEST(RecordFields, TextFieldsStayInsideTheirBytes) {
     // Unterminated text reads as the whole field and no further: the next field is intact.
     test::Image full = sample_image;
-    for (std::size_t i = 0; i < 6; ++i) full.bytes[21 + i] = 'x';
+    for (std::size_t i = 0; i < 6; ++i)
+        full.bytes[21 + i] = 'x';
     const Sample s = decode_record<Sample>(full.bytes);
     EXPECT_EQ(s.name, "xxxxxx");
     EXPECT_EQ(s.pairs[0].a, 5);
@@ -134,8 +137,9 @@ TEST(RecordFields, WriterStopsAtTheEndOfItsSpan) {
     Sample copy = s;
     fields(writer, copy);
     EXPECT_FALSE(writer.complete());
-    EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 10),
-              std::vector<std::uint8_t>(sample_image.bytes.begin(), sample_image.bytes.begin() + 10));
+    EXPECT_EQ(
+        std::vector<std::uint8_t>(out.begin(), out.begin() + 10),
+        std::vector<std::uint8_t>(sample_image.bytes.begin(), sample_image.bytes.begin() + 10));
     EXPECT_EQ(out[10], 0xAB);
     EXPECT_EQ(out[11], 0xAB);
 }

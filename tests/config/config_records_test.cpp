@@ -16,8 +16,8 @@ using test::hex;
 using test::Image;
 
 TEST(ParameterRecords, GenericMatchesItsByteImage) {
-    const Image image = hex("00 | 03 | 04") +
-                        hex("00 00 00 3F | 00 00 80 BF") + test::zeros(20) + hex("00 00 C8 42") +
+    const Image image = hex("00 | 03 | 04") + hex("00 00 00 3F | 00 00 80 BF") + test::zeros(20) +
+                        hex("00 00 C8 42") +
                         hex("00 00 80 3F 00 00 80 3F 00 00 80 3F 00 00 80 3F") +
                         hex("00 00 80 3F 00 00 80 3F 00 00 80 3F | 00 00 00 40");
     const GenericParameters r = decode_generic_parameters(image.as<generic_parameters_size>());
@@ -34,7 +34,8 @@ const Image nutrient_image = hex("01 | 00 | 01 | 03 | 04 | 05 | 06 | 07 | D2 04 
                              hex("00 | 01 | 02 | FF | 03 | FF");
 
 TEST(ParameterRecords, NutrientMatchesItsByteImage) {
-    const NutrientParameters r = decode_nutrient_parameters(nutrient_image.as<nutrient_parameters_size>());
+    const NutrientParameters r =
+        decode_nutrient_parameters(nutrient_image.as<nutrient_parameters_size>());
     EXPECT_EQ(r.format, 1);
     EXPECT_EQ(r.sensor_version, 0);
     EXPECT_EQ(r.output_channel, output_channel::medium_path);
@@ -174,8 +175,7 @@ TEST(DefaultsRecords, OpticsAndPumpMatchTheirByteImages) {
 }
 
 TEST(DefaultsRecords, ThermistorMatchesItsByteImage) {
-    const Image image =
-        hex("00 | 05 | 6F 12 83 B9 | 8F C2 75 3C | 00 00 20 42 | 00 00 48 C1");
+    const Image image = hex("00 | 05 | 6F 12 83 B9 | 8F C2 75 3C | 00 00 20 42 | 00 00 48 C1");
     const ThermistorConfig r = decode_thermistor_config(image.as<thermistor_config_size>());
     EXPECT_EQ(r.byte0, 0);
     EXPECT_EQ(r.input_channel, 5);

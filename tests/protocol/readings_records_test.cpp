@@ -15,11 +15,10 @@ using test::hex;
 using test::Image;
 
 TEST(ReadingsRecords, ReadingsEntryMatchesItsByteImage) {
-    const Image image = hex("01 | 04 03 02 01 | 00 10 5E 5F | 07 | 24 FA FF FF | 44 2F 00 00") +
-                        hex("00 10 01 20 02 30 03 40 04 50 05 60 06 70 07 80") +
-                        hex("BC 0A | EF 0D") +
-                        hex("00 00 0E 42 | 00 00 44 41 | 00 00 A0 40 | 00 00 C8 42") +
-                        hex("44 33 22 11");
+    const Image image =
+        hex("01 | 04 03 02 01 | 00 10 5E 5F | 07 | 24 FA FF FF | 44 2F 00 00") +
+        hex("00 10 01 20 02 30 03 40 04 50 05 60 06 70 07 80") + hex("BC 0A | EF 0D") +
+        hex("00 00 0E 42 | 00 00 44 41 | 00 00 A0 40 | 00 00 C8 42") + hex("44 33 22 11");
     const ReadingsEntry e = decode_readings_entry(image.as<readings_entry_size>());
     EXPECT_EQ(e.platform_valid, 1);
     EXPECT_EQ(e.counter, 0x01020304u);
@@ -92,9 +91,8 @@ TEST(ReadingsRecords, LegacyNutrientRecordConvertsToTheCurrentImage) {
     Image expected = current;
     expected.bytes[21] = 0;
     expected.bytes[27] = 0xFF;
-    EXPECT_EQ(
-        bytes_of(nutrient_record_from_legacy(adaptive.as<legacy_nutrient_parameters_size>())),
-        expected.bytes);
+    EXPECT_EQ(bytes_of(nutrient_record_from_legacy(adaptive.as<legacy_nutrient_parameters_size>())),
+              expected.bytes);
 }
 
 }  // namespace

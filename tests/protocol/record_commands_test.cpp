@@ -46,8 +46,9 @@ TEST_F(RecordCommands, WriteSendsTheRecordImage) {
     const Image image =
         hex("5A | 01 | E8 03 00 00 | 00 | 10 | 11 | 12 | 13 | 14 15 16 | A0 A1 A2 A3");
     sensor.clear_requests();
-    ASSERT_EQ(write_chemistry_config(sensor_link, common::decode_record<ChemistryConfig>(image.bytes)),
-              status::ok);
+    ASSERT_EQ(
+        write_chemistry_config(sensor_link, common::decode_record<ChemistryConfig>(image.bytes)),
+        status::ok);
     const auto requests = sensor.requests();
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].command(), cmd::write_chemistry_config);

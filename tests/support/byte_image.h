@@ -26,10 +26,12 @@ struct Image {
 
     // The image as the fixed-size span a codec takes; a test with a mis-sized image fails
     // here instead of reading past it.
-    template <std::size_t N> std::array<std::uint8_t, N> as() const {
+    template <std::size_t N>
+    std::array<std::uint8_t, N> as() const {
         std::array<std::uint8_t, N> out{};
         EXPECT_EQ(bytes.size(), N) << "image of the wrong size";
-        for (std::size_t i = 0; i < N && i < bytes.size(); ++i) out[i] = bytes[i];
+        for (std::size_t i = 0; i < N && i < bytes.size(); ++i)
+            out[i] = bytes[i];
         return out;
     }
 };
@@ -40,9 +42,12 @@ inline Image hex(const std::string& text) {
     int high = -1;
     for (char c : text) {
         int v = -1;
-        if (c >= '0' && c <= '9') v = c - '0';
-        else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+        if (c >= '0' && c <= '9')
+            v = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            v = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            v = c - 'a' + 10;
         if (v < 0) {
             EXPECT_TRUE(high < 0 && (c == ' ' || c == '|' || c == '\n')) << "bad hex text";
             continue;
@@ -67,9 +72,12 @@ inline Image ascii(const std::string& text, std::size_t field) {
     return out;
 }
 
-inline Image zeros(std::size_t n) { return Image{std::vector<std::uint8_t>(n, 0)}; }
+inline Image zeros(std::size_t n) {
+    return Image{std::vector<std::uint8_t>(n, 0)};
+}
 
-template <std::size_t N> std::vector<std::uint8_t> bytes_of(const std::array<std::uint8_t, N>& a) {
+template <std::size_t N>
+std::vector<std::uint8_t> bytes_of(const std::array<std::uint8_t, N>& a) {
     return {a.begin(), a.end()};
 }
 
