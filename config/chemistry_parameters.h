@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "common/record_fields.h"
+
 namespace quelmar::config {
 
 constexpr std::size_t generic_parameters_size = 67;
@@ -14,6 +16,7 @@ constexpr std::size_t nutrient_parameters_size = 29;
 constexpr std::size_t ph_parameters_size = 38;
 constexpr std::size_t ta_parameters_size = 39;
 constexpr std::size_t dic_parameters_size = 25;
+constexpr std::size_t legacy_nutrient_parameters_size = 23;
 
 constexpr std::uint8_t parameters_format_current = 1;
 constexpr std::uint8_t monitoring_none = 255;
@@ -119,6 +122,124 @@ struct DicParameters {
     std::array<std::uint8_t, 2> reserved{};  // bytes 2-3, not interpreted
     std::array<DicInlet, 3> inlets{};
 };
+
+template <class Io>
+constexpr void fields(Io& io, GenericParameters& r) {
+    io.u8(r.byte0);
+    io.u8(r.sample_intake_state);
+    io.u8(r.sample_measurement_state);
+    io.f32(r.offsets);
+    io.f32(r.scales);
+}
+
+// The first 23 bytes are the whole of the older nutrient record (format 0), which has no
+// per-path measurement or monitoring channels.
+template <class Io>
+constexpr void legacy_nutrient_fields(Io& io, NutrientParameters& r) {
+    io.u8(r.format);
+    io.u8(r.sensor_version);
+    io.u8(r.output_channel);
+    io.u8(r.sample_intake_state);
+    io.u8(r.sample_measurement_state);
+    io.u8(r.blank_measurement_state);
+    io.u8(r.standard1_measurement_state);
+    io.u8(r.standard2_measurement_state);
+    io.u32(r.standard1_concentration);
+    io.u32(r.standard2_concentration);
+    io.u8(r.standard_adjustment);
+    io.u8(r.processing_trigger);
+    io.u8(r.optical_correction);
+    io.u8(r.oc_sample_state);
+    io.u8(r.oc_blank_state);
+    io.u8(r.legacy_has_monitoring);
+    io.u8(r.legacy_monitoring_channel);
+}
+
+template <class Io>
+constexpr void fields(Io& io, NutrientParameters& r) {
+    legacy_nutrient_fields(io, r);
+    io.u8(r.long_measurement_channel);
+    io.u8(r.medium_measurement_channel);
+    io.u8(r.short_measurement_channel);
+    io.u8(r.long_monitoring_channel);
+    io.u8(r.medium_monitoring_channel);
+    io.u8(r.short_monitoring_channel);
+}
+
+// The older nutrient record on its own: the leading fields of NutrientParameters; the fields
+// it lacks keep the parameters' defaults when it is decoded.
+struct LegacyNutrientParameters {
+    NutrientParameters parameters;
+};
+
+template <class Io>
+constexpr void fields(Io& io, LegacyNutrientParameters& r) {
+    legacy_nutrient_fields(io, r.parameters);
+}
+
+template <class Io>
+constexpr void fields(Io& io, PhParameters& r) {
+    io.u8(r.format);
+    io.u8(r.sensor_version);
+    io.u8(r.blue_channel);
+    io.u8(r.yellow_channel);
+    io.u8(r.sample_intake_state);
+    io.u8(r.sample_measurement_state);
+    io.u16(r.blank_start_offset);
+    io.u16(r.blank_end_offset);
+    io.f32(r.absorbance_min_blue);
+    io.f32(r.absorbance_max_yellow);
+    io.f32(r.dph_dt);
+    io.f32(r.r_scale);
+    io.f32(r.r_offset);
+    io.f32(r.thermistor1_scale);
+    io.f32(r.thermistor2_scale);
+}
+
+template <class Io>
+constexpr void fields(Io& io, TaParameters& r) {
+    io.u8(r.format);
+    io.u8(r.sensor_version);
+    io.u8(r.measurement_channel);
+    io.u8(r.monitoring_channel_led1);
+    io.u8(r.monitoring_channel_led2);
+    io.u8(r.sample_intake_state);
+    io.u8(r.blank_state_led1);
+    io.u8(r.blank_state_led2);
+    io.u8(r.sample_state_led1);
+    io.u8(r.sample_state_led2);
+    io.u8(r.processing_trigger);
+    io.f32(r.ct);
+    io.u8(r.reserved);
+    io.f32(r.acid_molarity);
+    io.f32(r.pka);
+    io.f32(r.e1);
+    io.f32(r.e2);
+    io.f32(r.e3);
+}
+
+template <class Io>
+constexpr void fields(Io& io, DicInlet& r) {
+    io.u8(r.type);
+    io.u8(r.intake_state);
+    io.u8(r.measurement_state);
+    io.f32(r.crm_value);
+}
+
+template <class Io>
+constexpr void fields(Io& io, DicParameters& r) {
+    io.u8(r.format);
+    io.u8(r.sensor_version);
+    io.u8(r.reserved);
+    io.group(r.inlets);
+}
+
+static_assert(common::record_size<GenericParameters>() == generic_parameters_size);
+static_assert(common::record_size<NutrientParameters>() == nutrient_parameters_size);
+static_assert(common::record_size<LegacyNutrientParameters>() == legacy_nutrient_parameters_size);
+static_assert(common::record_size<PhParameters>() == ph_parameters_size);
+static_assert(common::record_size<TaParameters>() == ta_parameters_size);
+static_assert(common::record_size<DicParameters>() == dic_parameters_size);
 
 GenericParameters decode_generic_parameters(
     std::span<const std::uint8_t, generic_parameters_size> b);

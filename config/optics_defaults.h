@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "common/record_fields.h"
 #include "link/sensor_link.h"
 #include "protocol/sensor_status.h"
 
@@ -37,6 +38,33 @@ struct PumpValveDefaults {
     std::uint16_t valve_spike_ms = 0;
     bool operator==(const PumpValveDefaults&) const = default;
 };
+
+template <class Io>
+constexpr void fields(Io& io, OpticsDefaults& r) {
+    io.u8(r.byte0);
+    io.u8(r.byte1);
+    io.u8(r.photodiode_power);
+    io.u16(r.led_current_ua);
+}
+
+template <class Io>
+constexpr void fields(Io& io, PumpValveDefaults& r) {
+    io.u8(r.byte0);
+    io.u8(r.pump_direction);
+    io.u16(r.winding_current_ma);
+    io.u32(r.step_period_us);
+    io.u8(r.microstep_code);
+    io.u8(r.stop_mode);
+    io.u16(r.hall_stop_inject);
+    io.u16(r.hall_stop_withdraw);
+    io.u32(r.step_count);
+    io.u32(r.stop_time_s);
+    io.u8(r.hall_power);
+    io.u16(r.valve_spike_ms);
+}
+
+static_assert(common::record_size<OpticsDefaults>() == optics_defaults_size);
+static_assert(common::record_size<PumpValveDefaults>() == pump_valve_defaults_size);
 
 OpticsDefaults decode_optics_defaults(std::span<const std::uint8_t, optics_defaults_size> b);
 std::array<std::uint8_t, optics_defaults_size> encode_optics_defaults(const OpticsDefaults& r);

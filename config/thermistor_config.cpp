@@ -1,41 +1,22 @@
 #include "config/thermistor_config.h"
 
-#include "common/bytes.h"
-#include "protocol/command.h"
 #include "protocol/commands.h"
+#include "protocol/record_commands.h"
 
 namespace quelmar::config {
 
 ThermistorConfig decode_thermistor_config(std::span<const std::uint8_t, thermistor_config_size> b) {
-    ThermistorConfig r;
-    r.byte0 = b[0];
-    r.input_channel = b[1];
-    r.c3 = common::get_f32le(b.data() + 2);
-    r.c2 = common::get_f32le(b.data() + 6);
-    r.c1 = common::get_f32le(b.data() + 10);
-    r.c0 = common::get_f32le(b.data() + 14);
-    return r;
+    return common::decode_record<ThermistorConfig>(b);
 }
 
 std::array<std::uint8_t, thermistor_config_size> encode_thermistor_config(const ThermistorConfig& r) {
-    std::array<std::uint8_t, thermistor_config_size> b{};
-    b[0] = r.byte0;
-    b[1] = r.input_channel;
-    common::put_f32le(b.data() + 2, r.c3);
-    common::put_f32le(b.data() + 6, r.c2);
-    common::put_f32le(b.data() + 10, r.c1);
-    common::put_f32le(b.data() + 14, r.c0);
-    return b;
+    return common::encode_record(r);
 }
 
 protocol::SensorStatus read_thermistor_config(link::SensorLink& link, std::uint8_t index,
                                               ThermistorConfig& config) {
     const std::array<std::uint8_t, 1> request{index};
-    std::array<std::uint8_t, thermistor_config_size> reply{};
-    const protocol::SensorStatus s =
-        protocol::send_command(link, protocol::cmd::read_thermistor, request, reply);
-    if (s == protocol::status::ok) config = decode_thermistor_config(reply);
-    return s;
+    return protocol::read_record(link, protocol::cmd::read_thermistor, config, request);
 }
 
 double thermistor_temperature(const ThermistorConfig& config,

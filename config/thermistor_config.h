@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "common/record_fields.h"
 #include "link/sensor_link.h"
 #include "protocol/sensor_status.h"
 
@@ -22,6 +23,17 @@ struct ThermistorConfig {
     float c1 = 0;                   // volt
     float c0 = 0;                   // constant
 };
+
+template <class Io>
+constexpr void fields(Io& io, ThermistorConfig& r) {
+    io.u8(r.byte0);
+    io.u8(r.input_channel);
+    io.f32(r.c3);
+    io.f32(r.c2);
+    io.f32(r.c1);
+    io.f32(r.c0);
+}
+static_assert(common::record_size<ThermistorConfig>() == thermistor_config_size);
 
 ThermistorConfig decode_thermistor_config(std::span<const std::uint8_t, thermistor_config_size> b);
 std::array<std::uint8_t, thermistor_config_size> encode_thermistor_config(const ThermistorConfig& r);

@@ -5,6 +5,7 @@
 #include "common/bytes.h"
 #include "protocol/command.h"
 #include "protocol/commands.h"
+#include "protocol/record_commands.h"
 
 namespace quelmar::protocol {
 
@@ -32,46 +33,19 @@ std::string chemistry_name(ChemistryType type) {
 }
 
 ChemistryConfig decode_chemistry_config(std::span<const std::uint8_t, chemistry_config_size> b) {
-    ChemistryConfig r;
-    r.byte0 = b[0];
-    r.chemistry = b[1];
-    r.sample_interval_ms = get_u32le(&b[2]);
-    r.multiplexer = b[6];
-    r.autostart_state = b[7];
-    r.flushing_state = b[8];
-    r.priming_state = b[9];
-    r.deployment_state = b[10];
-    r.special_states = {b[11], b[12], b[13]};
-    std::memcpy(r.tail.data(), &b[14], r.tail.size());
-    return r;
+    return decode_record<ChemistryConfig>(b);
 }
 
 std::array<std::uint8_t, chemistry_config_size> encode_chemistry_config(const ChemistryConfig& r) {
-    std::array<std::uint8_t, chemistry_config_size> b{};
-    b[0] = r.byte0;
-    b[1] = r.chemistry;
-    put_u32le(&b[2], r.sample_interval_ms);
-    b[6] = r.multiplexer;
-    b[7] = r.autostart_state;
-    b[8] = r.flushing_state;
-    b[9] = r.priming_state;
-    b[10] = r.deployment_state;
-    b[11] = r.special_states[0];
-    b[12] = r.special_states[1];
-    b[13] = r.special_states[2];
-    std::memcpy(&b[14], r.tail.data(), r.tail.size());
-    return b;
+    return encode_record(r);
 }
 
 SensorStatus read_chemistry_config(link::SensorLink& link, ChemistryConfig& config) {
-    std::array<std::uint8_t, chemistry_config_size> bytes{};
-    SensorStatus s = send_command(link, cmd::read_chemistry_config, {}, bytes);
-    if (s == status::ok) config = decode_chemistry_config(bytes);
-    return s;
+    return read_record(link, cmd::read_chemistry_config, config);
 }
 
 SensorStatus write_chemistry_config(link::SensorLink& link, const ChemistryConfig& config) {
-    return send_command(link, cmd::write_chemistry_config, encode_chemistry_config(config));
+    return write_record(link, cmd::write_chemistry_config, config);
 }
 
 std::array<std::uint8_t, nutrient_parameters_size> nutrient_record_from_legacy(

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/record_fields.h"
 #include "link/sensor_link.h"
 #include "protocol/sensor_status.h"
 
@@ -48,6 +49,21 @@ struct ChemistryConfig {
     std::array<std::uint8_t, 3> special_states{state_none, state_none, state_none};
     std::array<std::uint8_t, 4> tail{};  // not interpreted, carried unchanged
 };
+
+template <class Io>
+constexpr void fields(Io& io, ChemistryConfig& r) {
+    io.u8(r.byte0);
+    io.u8(r.chemistry);
+    io.u32(r.sample_interval_ms);
+    io.u8(r.multiplexer);
+    io.u8(r.autostart_state);
+    io.u8(r.flushing_state);
+    io.u8(r.priming_state);
+    io.u8(r.deployment_state);
+    io.u8(r.special_states);
+    io.u8(r.tail);
+}
+static_assert(common::record_size<ChemistryConfig>() == chemistry_config_size);
 
 ChemistryConfig decode_chemistry_config(std::span<const std::uint8_t, chemistry_config_size> b);
 std::array<std::uint8_t, chemistry_config_size> encode_chemistry_config(const ChemistryConfig& r);

@@ -1,8 +1,7 @@
 #include "protocol/device_records.h"
 
-#include <cstring>
-
 #include "common/bytes.h"
+#include "common/record_fields.h"
 
 namespace quelmar::protocol {
 
@@ -17,94 +16,38 @@ void DeviceIdentity::set_name(const std::string& text) {
 std::string SoftwareVersion::version_text() const { return get_text(text.data(), text.size()); }
 
 DeviceIdentity decode_device_identity(std::span<const std::uint8_t, device_identity_size> b) {
-    DeviceIdentity r;
-    r.form = b[0];
-    r.byte1 = b[1];
-    std::memcpy(r.name.data(), &b[2], r.name.size());
-    r.byte23 = b[23];
-    r.serial_number = get_u16le(&b[24]);
-    r.byte26 = b[26];
-    r.board_serial_number = get_u16le(&b[27]);
-    return r;
+    return decode_record<DeviceIdentity>(b);
 }
-
 std::array<std::uint8_t, device_identity_size> encode_device_identity(const DeviceIdentity& r) {
-    std::array<std::uint8_t, device_identity_size> b{};
-    b[0] = r.form;
-    b[1] = r.byte1;
-    std::memcpy(&b[2], r.name.data(), r.name.size());
-    b[23] = r.byte23;
-    put_u16le(&b[24], r.serial_number);
-    b[26] = r.byte26;
-    put_u16le(&b[27], r.board_serial_number);
-    return b;
+    return encode_record(r);
 }
 
 DeviceKind decode_device_kind(std::span<const std::uint8_t, device_kind_size> b) {
-    return DeviceKind{b[0], b[1], get_u16le(&b[2]), b[4]};
+    return decode_record<DeviceKind>(b);
 }
-
 std::array<std::uint8_t, device_kind_size> encode_device_kind(const DeviceKind& r) {
-    std::array<std::uint8_t, device_kind_size> b{};
-    b[0] = r.byte0;
-    b[1] = r.mode;
-    put_u16le(&b[2], r.device_type);
-    b[4] = r.bootloader_version;
-    return b;
+    return encode_record(r);
 }
 
 OldDeviceInfo decode_old_device_info(std::span<const std::uint8_t, old_device_info_size> b) {
-    OldDeviceInfo r;
-    r.identity_valid = b[0];
-    r.mode = b[1];
-    std::memcpy(r.name.data(), &b[2], r.name.size());
-    r.device_type_number = b[23];
-    r.serial_number = get_u16le(&b[24]);
-    r.bootloader_version = b[26];
-    return r;
+    return decode_record<OldDeviceInfo>(b);
 }
-
 std::array<std::uint8_t, old_device_info_size> encode_old_device_info(const OldDeviceInfo& r) {
-    std::array<std::uint8_t, old_device_info_size> b{};
-    b[0] = r.identity_valid;
-    b[1] = r.mode;
-    std::memcpy(&b[2], r.name.data(), r.name.size());
-    b[23] = r.device_type_number;
-    put_u16le(&b[24], r.serial_number);
-    b[26] = r.bootloader_version;
-    return b;
+    return encode_record(r);
 }
 
 SoftwareVersion decode_software_version(std::span<const std::uint8_t, software_version_size> b) {
-    SoftwareVersion r;
-    r.byte0 = b[0];
-    std::memcpy(r.text.data(), &b[1], r.text.size());
-    return r;
+    return decode_record<SoftwareVersion>(b);
 }
-
 std::array<std::uint8_t, software_version_size> encode_software_version(const SoftwareVersion& r) {
-    std::array<std::uint8_t, software_version_size> b{};
-    b[0] = r.byte0;
-    std::memcpy(&b[1], r.text.data(), r.text.size());
-    return b;
+    return encode_record(r);
 }
 
 SensorStatusRecord decode_sensor_status(std::span<const std::uint8_t, sensor_status_size> b) {
-    SensorStatusRecord r;
-    std::memcpy(r.reserved.data(), b.data(), r.reserved.size());
-    r.supply_mv = get_i32le(&b[5]);
-    r.temperature_mdegc = get_i32le(&b[9]);
-    r.hardware_variant = get_i32le(&b[13]);
-    return r;
+    return decode_record<SensorStatusRecord>(b);
 }
-
 std::array<std::uint8_t, sensor_status_size> encode_sensor_status(const SensorStatusRecord& r) {
-    std::array<std::uint8_t, sensor_status_size> b{};
-    std::memcpy(b.data(), r.reserved.data(), r.reserved.size());
-    put_i32le(&b[5], r.supply_mv);
-    put_i32le(&b[9], r.temperature_mdegc);
-    put_i32le(&b[13], r.hardware_variant);
-    return b;
+    return encode_record(r);
 }
 
 std::uint16_t device_type_from_old_number(std::uint8_t number) {

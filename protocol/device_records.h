@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 
+#include "common/record_fields.h"
+
 namespace quelmar::protocol {
 
 constexpr std::size_t device_identity_size = 29;
@@ -59,6 +61,56 @@ struct SensorStatusRecord {
     std::int32_t temperature_mdegc = 0;
     std::int32_t hardware_variant = 0;  // 3 or 6: driver board with its own settings
 };
+
+// Field lists in wire order (see common/record_fields.h).
+template <class Io>
+constexpr void fields(Io& io, DeviceIdentity& r) {
+    io.u8(r.form);
+    io.u8(r.byte1);
+    io.u8(r.name);
+    io.u8(r.byte23);
+    io.u16(r.serial_number);
+    io.u8(r.byte26);
+    io.u16(r.board_serial_number);
+}
+
+template <class Io>
+constexpr void fields(Io& io, DeviceKind& r) {
+    io.u8(r.byte0);
+    io.u8(r.mode);
+    io.u16(r.device_type);
+    io.u8(r.bootloader_version);
+}
+
+template <class Io>
+constexpr void fields(Io& io, OldDeviceInfo& r) {
+    io.u8(r.identity_valid);
+    io.u8(r.mode);
+    io.u8(r.name);
+    io.u8(r.device_type_number);
+    io.u16(r.serial_number);
+    io.u8(r.bootloader_version);
+}
+
+template <class Io>
+constexpr void fields(Io& io, SoftwareVersion& r) {
+    io.u8(r.byte0);
+    io.u8(r.text);
+}
+
+template <class Io>
+constexpr void fields(Io& io, SensorStatusRecord& r) {
+    io.u8(r.reserved);
+    io.i32(r.supply_mv);
+    io.i32(r.temperature_mdegc);
+    io.i32(r.hardware_variant);
+}
+
+static_assert(common::record_size<DeviceIdentity>() == device_identity_size);
+static_assert(common::record_size<DeviceKind>() == device_kind_size);
+static_assert(common::record_size<OldDeviceInfo>() == old_device_info_size);
+static_assert(common::record_size<SoftwareVersion>() == software_version_size);
+static_assert(common::record_size<SensorStatusRecord>() == sensor_status_size);
 
 DeviceIdentity decode_device_identity(std::span<const std::uint8_t, device_identity_size> b);
 std::array<std::uint8_t, device_identity_size> encode_device_identity(const DeviceIdentity& r);

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "common/record_fields.h"
 #include "link/sensor_link.h"
 #include "protocol/sensor_status.h"
 
@@ -50,6 +51,41 @@ struct PlatformData {
     std::int32_t p2 = 0;
     std::int32_t p3 = 0;
 };
+
+template <class Io>
+constexpr void fields(Io& io, ReadingsEntry& e) {
+    io.u8(e.platform_valid);
+    io.u32(e.counter);
+    io.u32(e.sensor_time);
+    io.u8(e.state);
+    io.i32(e.temperature_mdegc);
+    io.i32(e.supply_mv);
+    io.u16(e.channels);
+    io.u16(e.hall_i);
+    io.u16(e.hall_w);
+    io.f32(e.platform_salinity);
+    io.f32(e.platform_temperature);
+    io.f32(e.platform_oxygen);
+    io.f32(e.platform_depth);
+    io.u32(e.platform_time);
+}
+
+template <class Io>
+constexpr void fields(Io& io, PlatformData& p) {
+    io.u8(p.head);
+    io.f32(p.salinity);
+    io.f32(p.temperature);
+    io.f32(p.oxygen);
+    io.f32(p.depth);
+    io.u8(p.direction);
+    io.i32(p.time_offset);
+    io.i32(p.p1);
+    io.i32(p.p2);
+    io.i32(p.p3);
+}
+
+static_assert(common::record_size<ReadingsEntry>() == readings_entry_size);
+static_assert(common::record_size<PlatformData>() == platform_data_size);
 
 ReadingsEntry decode_readings_entry(std::span<const std::uint8_t, readings_entry_size> b);
 ReadingsBytes encode_readings_entry(const ReadingsEntry& e);

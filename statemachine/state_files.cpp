@@ -6,16 +6,11 @@
 #include <cstring>
 #include <memory>
 
-#include "common/bytes.h"
-
 namespace quelmar::statemachine {
-
-using namespace common;
 
 namespace {
 constexpr double led_to_dat = 65535.0 / 49000.0;  // 1.3374489795918367
 constexpr double dat_to_led = 49000.0 / 65535.0;  // 0.7476920729381247
-constexpr std::size_t dat_groups_offset = 69;
 
 std::uint16_t convert_led(std::uint16_t v, double factor) {
     if (v == led_on)
@@ -43,19 +38,16 @@ std::uint8_t microstep_code_of(std::uint8_t divisor) {
     }
 }
 
-// The ".dat" groups hold increment, next, maximum (or level) and a reset flag; the action
-// is rebuilt from the flag and whether a maximum is set.
-void put_dat_group(std::uint8_t* p, std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
-                   std::uint8_t b3) {
-    p[0] = b0;
-    p[1] = b2;
-    p[2] = b1;
-    p[3] = b3 == action::reset ? 1 : 0;
+// The ".dat" groups keep no action: only a reset flag. The action is rebuilt from that flag
+// and whether a maximum is set, so an "Inc Only" counter with a maximum returns as
+// "Inc & Test".
+DatGroup dat_group_of(std::uint8_t byte0, std::uint8_t byte1, std::uint8_t byte2,
+                      std::uint8_t byte3) {
+    return {byte0, byte2, byte1, static_cast<std::uint8_t>(byte3 == action::reset ? 1 : 0)};
 }
 
-std::array<std::uint8_t, 4> get_dat_group(const std::uint8_t* p) {
-    const std::uint8_t act = p[3] ? action::reset : p[2] ? action::inc_and_test : action::inc_only;
-    return {p[0], p[2], p[1], act};
+std::uint8_t action_of(const DatGroup& g) {
+    return g.reset ? action::reset : g.maximum ? action::inc_and_test : action::inc_only;
 }
 }  // namespace
 
@@ -73,81 +65,88 @@ std::size_t state_file_record_size(StateFileFormat format) {
     return format == StateFileFormat::dat102 ? dat_record_size : state_record_size;
 }
 
-DatBytes encode_dat_record(const StateRecord& r) {
-    DatBytes out{};
-    std::uint8_t* b = out.data();
-    b[1] = r.default_next;
-    put_u32le(b + 2, r.delay_s);
-    b[6] = r.wait_for_schedule == 0 ? 1 : 0;
-    b[7] = r.mode == mode::operating ? 0 : r.mode == mode::sleeping ? 1 : 2;
-    for (int i = 0; i < 16; ++i)
-        b[8 + i] = (r.valves >> i) & 1u;
-    b[24] = r.hall_power;
-    b[25] = r.photodiode_power;
-    for (int i = 0; i < 4; ++i)
-        put_u16le(b + 31 + 2 * i, convert_led(r.led_setting[i], led_to_dat));
-    b[39] = r.pump_direction == 1 ? 1 : 0;
-    b[40] = r.pump_on == 1 ? 3 : 0;
-    b[41] = r.stop_mode == stop::hall ? 1 : 0;
-    b[42] = r.stop_mode == stop::steps ? 1 : 0;
-    b[43] = r.stop_mode != stop::hall && r.stop_mode != stop::steps ? 1 : 0;
-    put_u16le(b + 44, r.winding_current_ma);
-    put_u32le(b + 46, r.step_period_us);
-    put_u32le(b + 50, r.step_count);
-    put_u32le(b + 54, r.stop_time_s);
-    b[58] = r.timeout_next;
-    put_u16le(b + 59, r.pump_reserved[0]);
-    put_u16le(b + 61, r.pump_reserved[1]);
-    b[63] = microstep_divisor(r.microstep_code);
-    b[64] = r.aux_switch == 1 ? 1 : 0;
-    b[65] = r.aux_switch == 2 ? 1 : 0;
+DatRecord dat_record_of(const StateRecord& r) {
+    DatRecord d;
+    d.default_next = r.default_next;
+    d.delay_s = r.delay_s;
+    d.delay_in_seconds = r.wait_for_schedule == 0 ? 1 : 0;
+    d.mode = r.mode == mode::operating ? 0 : r.mode == mode::sleeping ? 1 : 2;
+    for (std::size_t i = 0; i < d.valve_open.size(); ++i)
+        d.valve_open[i] = (r.valves >> i) & 1u;
+    d.hall_power = r.hall_power;
+    d.photodiode_power = r.photodiode_power;
+    for (std::size_t i = 0; i < d.led_code.size(); ++i)
+        d.led_code[i] = convert_led(r.led_setting[i], led_to_dat);
+    d.pump_direction = r.pump_direction == 1 ? 1 : 0;
+    d.pump_running = r.pump_on == 1 ? 3 : 0;
+    d.stop_on_hall = r.stop_mode == stop::hall ? 1 : 0;
+    d.stop_on_steps = r.stop_mode == stop::steps ? 1 : 0;
+    d.stop_on_time = r.stop_mode != stop::hall && r.stop_mode != stop::steps ? 1 : 0;
+    d.winding_current_ma = r.winding_current_ma;
+    d.step_period_us = r.step_period_us;
+    d.step_count = r.step_count;
+    d.stop_time_s = r.stop_time_s;
+    d.timeout_next = r.timeout_next;
+    d.pump_reserved = r.pump_reserved;
+    d.microstep_divisor = microstep_divisor(r.microstep_code);
+    d.switch_on = r.aux_switch == 1 ? 1 : 0;
+    d.switch_off = r.aux_switch == 2 ? 1 : 0;
     for (std::size_t i = 0; i < counter_count; ++i) {
         const CounterGroup& c = r.counters[i];
-        put_dat_group(b + dat_groups_offset + 4 * i, c.increment, c.maximum, c.next, c.action);
+        d.groups[i] = dat_group_of(c.increment, c.maximum, c.next, c.action);
     }
-    put_dat_group(b + dat_groups_offset + 24, r.diving.reserved0, r.diving.level, r.diving.next,
-                  r.diving.reserved3);
-    put_dat_group(b + dat_groups_offset + 28, r.climbing.reserved0, r.climbing.level,
-                  r.climbing.next, r.climbing.reserved3);
-    return out;
+    d.groups[6] =
+        dat_group_of(r.diving.reserved0, r.diving.level, r.diving.next, r.diving.reserved3);
+    d.groups[7] =
+        dat_group_of(r.climbing.reserved0, r.climbing.level, r.climbing.next, r.climbing.reserved3);
+    return d;
 }
 
-StateRecord decode_dat_record(std::span<const std::uint8_t, dat_record_size> s) {
-    const std::uint8_t* b = s.data();
+StateRecord state_record_of(const DatRecord& d) {
     StateRecord r;
-    r.format_flag = 0;
-    r.default_next = b[1];
-    r.delay_s = get_u32le(b + 2);
-    r.wait_for_schedule = b[6] == 1 ? 0 : 1;
-    r.mode = b[7] == 0 ? mode::operating : b[7] == 1 ? mode::sleeping : mode::idle;
-    for (int i = 0; i < 16; ++i)
-        if (b[8 + i])
+    r.format_flag = 0;  // normalise_states brings it into current form
+    r.default_next = d.default_next;
+    r.delay_s = d.delay_s;
+    r.wait_for_schedule = d.delay_in_seconds == 1 ? 0 : 1;
+    r.mode = d.mode == 0 ? mode::operating : d.mode == 1 ? mode::sleeping : mode::idle;
+    for (std::size_t i = 0; i < d.valve_open.size(); ++i)
+        if (d.valve_open[i])
             r.valves = static_cast<std::uint16_t>(r.valves | (1u << i));
-    r.hall_power = b[24];
-    r.photodiode_power = b[25];
-    for (int i = 0; i < 4; ++i)
-        r.led_setting[i] = convert_led(get_u16le(b + 31 + 2 * i), dat_to_led);
-    r.pump_direction = b[39] == 1 ? 1 : 0;
-    r.pump_on = b[40] == 3 ? 1 : 0;
-    r.stop_mode = b[41] == 1 ? stop::hall : b[42] == 1 ? stop::steps : stop::time;
-    r.winding_current_ma = get_u16le(b + 44);
-    r.step_period_us = get_u32le(b + 46);
-    r.step_count = get_u32le(b + 50);
-    r.stop_time_s = get_u32le(b + 54);
-    r.timeout_next = b[58];
-    r.pump_reserved = {get_u16le(b + 59), get_u16le(b + 61)};
-    r.microstep_code = microstep_code_of(b[63]);
-    r.aux_switch = b[64] == 1 ? 1 : b[65] == 1 ? 2 : 0;
+    r.hall_power = d.hall_power;
+    r.photodiode_power = d.photodiode_power;
+    for (std::size_t i = 0; i < d.led_code.size(); ++i)
+        r.led_setting[i] = convert_led(d.led_code[i], dat_to_led);
+    r.pump_direction = d.pump_direction == 1 ? 1 : 0;
+    r.pump_on = d.pump_running == 3 ? 1 : 0;
+    r.stop_mode = d.stop_on_hall == 1    ? stop::hall
+                  : d.stop_on_steps == 1 ? stop::steps
+                                         : stop::time;
+    r.winding_current_ma = d.winding_current_ma;
+    r.step_period_us = d.step_period_us;
+    r.step_count = d.step_count;
+    r.stop_time_s = d.stop_time_s;
+    r.timeout_next = d.timeout_next;
+    r.pump_reserved = d.pump_reserved;
+    r.microstep_code = microstep_code_of(d.microstep_divisor);
+    r.aux_switch = d.switch_on == 1 ? 1 : d.switch_off == 1 ? 2 : 0;
     r.sync_value = 0;
     for (std::size_t i = 0; i < counter_count; ++i) {
-        const auto g = get_dat_group(b + dat_groups_offset + 4 * i);
-        r.counters[i] = {g[0], g[1], g[2], g[3]};
+        const DatGroup& g = d.groups[i];
+        r.counters[i] = {g.increment, g.maximum, g.next, action_of(g)};
     }
-    const auto d = get_dat_group(b + dat_groups_offset + 24);
-    r.diving = {d[0], d[1], d[2], d[3]};
-    const auto c = get_dat_group(b + dat_groups_offset + 28);
-    r.climbing = {c[0], c[1], c[2], c[3]};
+    const DatGroup& dive = d.groups[6];
+    r.diving = {dive.increment, dive.maximum, dive.next, action_of(dive)};
+    const DatGroup& climb = d.groups[7];
+    r.climbing = {climb.increment, climb.maximum, climb.next, action_of(climb)};
     return r;
+}
+
+DatBytes encode_dat_record(const StateRecord& r) {
+    return common::encode_record(dat_record_of(r));
+}
+
+StateRecord decode_dat_record(std::span<const std::uint8_t, dat_record_size> b) {
+    return state_record_of(common::decode_record<DatRecord>(b));
 }
 
 namespace {

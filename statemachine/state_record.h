@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "common/record_fields.h"
+
 namespace quelmar::statemachine {
 
 constexpr std::size_t state_record_size = 77;
@@ -77,6 +79,52 @@ struct StateRecord {
     std::uint8_t mode = 0;
     bool operator==(const StateRecord&) const = default;
 };
+
+template <class Io>
+constexpr void fields(Io& io, CounterGroup& g) {
+    io.u8(g.increment);
+    io.u8(g.maximum);
+    io.u8(g.next);
+    io.u8(g.action);
+}
+
+template <class Io>
+constexpr void fields(Io& io, TriggerGroup& g) {
+    io.u8(g.reserved0);
+    io.u8(g.level);
+    io.u8(g.next);
+    io.u8(g.reserved3);
+}
+
+template <class Io>
+constexpr void fields(Io& io, StateRecord& r) {
+    io.u8(r.format_flag);
+    io.u16(r.valves);
+    io.u16(r.led_setting);
+    io.u8(r.hall_power);
+    io.u8(r.photodiode_power);
+    io.u8(r.pump_on);
+    io.u8(r.pump_direction);
+    io.u16(r.winding_current_ma);
+    io.u32(r.step_period_us);
+    io.u8(r.microstep_code);
+    io.u8(r.stop_mode);
+    io.u16(r.pump_reserved);
+    io.u8(r.timeout_next);
+    io.u32(r.step_count);
+    io.u32(r.stop_time_s);
+    io.u8(r.aux_switch);
+    io.u8(r.sync_value);
+    io.u8(r.default_next);
+    io.group(r.counters);
+    io.group(r.diving);
+    io.group(r.climbing);
+    io.u32(r.delay_s);
+    io.u8(r.wait_for_schedule);
+    io.u8(r.mode);
+}
+
+static_assert(common::record_size<StateRecord>() == state_record_size);
 
 using StateBytes = std::array<std::uint8_t, state_record_size>;
 

@@ -5,8 +5,13 @@
 #include <random>
 
 #include "protocol/chemistry.h"
+#include "tests/support/byte_image.h"
 
 using namespace quelmar::protocol;
+using quelmar::test::ascii;
+using quelmar::test::bytes_of;
+using quelmar::test::hex;
+using quelmar::test::Image;
 
 namespace {
 
@@ -36,37 +41,57 @@ TEST(DeviceRecords, EveryRecordRoundTripsByteForByte) {
     }
 }
 
-TEST(DeviceRecords, FieldsSitAtTheirOffsetsLittleEndian) {
-    std::array<std::uint8_t, device_identity_size> id{};
-    id[0] = 2;
-    id[2] = 'A';
-    id[24] = 0x34;
-    id[25] = 0x12;
-    id[27] = 0xFF;
-    id[28] = 0x00;
-    const DeviceIdentity identity = decode_device_identity(id);
-    EXPECT_EQ(identity.name_text(), "A");
-    EXPECT_EQ(identity.serial_number, 0x1234);
-    EXPECT_EQ(identity.board_serial_number, 255);
+// Each record's image below is written from its table, field by field, with values whose
+// bytes differ, so a field at the wrong offset or in the wrong byte order shows in both
+// directions.
+TEST(DeviceRecords, IdentityMatchesItsByteImage) {
+    const Image image = hex("02 | A1") + ascii("SEA-01", 21) + hex("5A | 34 12 | C3 | 2C 01");
+    const DeviceIdentity id = decode_device_identity(image.as<device_identity_size>());
+    EXPECT_EQ(id.form, 2);
+    EXPECT_EQ(id.byte1, 0xA1);
+    EXPECT_EQ(id.name_text(), "SEA-01");
+    EXPECT_EQ(id.byte23, 0x5A);
+    EXPECT_EQ(id.serial_number, 0x1234);
+    EXPECT_EQ(id.byte26, 0xC3);
+    EXPECT_EQ(id.board_serial_number, 300);
+    EXPECT_EQ(bytes_of(encode_device_identity(id)), image.bytes);
+}
 
-    std::array<std::uint8_t, sensor_status_size> st{};
-    st[5] = 0x10;
-    st[6] = 0x2F;  // 12048 mV
-    st[9] = 0xFF;
-    st[10] = 0xFF;
-    st[11] = 0xFF;
-    st[12] = 0xFF;  // -1 m°C
-    st[13] = 6;
-    const SensorStatusRecord status = decode_sensor_status(st);
-    EXPECT_EQ(status.supply_mv, 12048);
-    EXPECT_EQ(status.temperature_mdegc, -1);
-    EXPECT_EQ(status.hardware_variant, 6);
+TEST(DeviceRecords, OlderDeviceInformationMatchesItsByteImage) {
+    const Image image = hex("01 | 02") + ascii("OLD-7", 21) + hex("07 | 39 30 | 04");
+    const OldDeviceInfo info = decode_old_device_info(image.as<old_device_info_size>());
+    EXPECT_EQ(info.identity_valid, 1);
+    EXPECT_EQ(info.mode, 2);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(info.name.data())), "OLD-7");
+    EXPECT_EQ(info.device_type_number, 7);
+    EXPECT_EQ(info.serial_number, 12345);
+    EXPECT_EQ(info.bootloader_version, 4);
+    EXPECT_EQ(bytes_of(encode_old_device_info(info)), image.bytes);
+}
 
-    std::array<std::uint8_t, device_kind_size> k = {9, 1, 0x9B, 0x1C, 4};
-    const DeviceKind kind = decode_device_kind(k);
+TEST(DeviceRecords, KindVersionAndStatusMatchTheirByteImages) {
+    const Image kind_image = hex("7E | 01 | 9B 1C | 05");
+    const DeviceKind kind = decode_device_kind(kind_image.as<device_kind_size>());
+    EXPECT_EQ(kind.byte0, 0x7E);
     EXPECT_EQ(kind.mode, 1);
     EXPECT_EQ(kind.device_type, 7323);
-    EXPECT_EQ(kind.bootloader_version, 4);
+    EXPECT_EQ(kind.bootloader_version, 5);
+    EXPECT_EQ(bytes_of(encode_device_kind(kind)), kind_image.bytes);
+
+    const Image version_image = hex("EE") + ascii("QUELMAR_1_2_3", 25);
+    const SoftwareVersion version =
+        decode_software_version(version_image.as<software_version_size>());
+    EXPECT_EQ(version.byte0, 0xEE);
+    EXPECT_EQ(version.version_text(), "QUELMAR_1_2_3");
+    EXPECT_EQ(bytes_of(encode_software_version(version)), version_image.bytes);
+
+    const Image status_image = hex("01 02 03 04 05 | 10 2F 00 00 | 24 FA FF FF | 06 00 00 00");
+    const SensorStatusRecord status = decode_sensor_status(status_image.as<sensor_status_size>());
+    EXPECT_EQ(status.reserved, (std::array<std::uint8_t, 5>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(status.supply_mv, 12048);
+    EXPECT_EQ(status.temperature_mdegc, -1500);
+    EXPECT_EQ(status.hardware_variant, 6);
+    EXPECT_EQ(bytes_of(encode_sensor_status(status)), status_image.bytes);
 }
 
 TEST(DeviceRecords, SensorNameHoldsTwentyCharacters) {

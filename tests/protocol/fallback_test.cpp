@@ -10,6 +10,7 @@
 #include "protocol/commands.h"
 #include "protocol/device_commands.h"
 #include "protocol/optics_test.h"
+#include "tests/support/byte_image.h"
 #include "virtual_sensor/virtual_sensor.h"
 
 using namespace quelmar;
@@ -140,9 +141,12 @@ TEST_F(FallbackFixture, OlderIdentityIsWrittenInTheShortForm) {
     EXPECT_EQ(requests[0].command(), 261);
     EXPECT_EQ(requests[1].command(), 257);
     EXPECT_EQ(requests[1].length(), 27);
-    const auto full = encode_device_identity(identity);
-    EXPECT_EQ(requests[1].payload()[0], 1);
-    for (std::size_t i = 1; i < 27; ++i) EXPECT_EQ(requests[1].payload()[i], full[i]) << i;
+    // Form 1, then the identity's bytes 1..26: name, serial number 77, and no board serial.
+    const quelmar::test::Image short_form = quelmar::test::hex("01 | 00") +
+                                            quelmar::test::ascii("SHORT FORM", 21) +
+                                            quelmar::test::hex("00 | 4D 00 | 00");
+    EXPECT_EQ(std::vector<std::uint8_t>(requests[1].payload(), requests[1].payload() + 27),
+              short_form.bytes);
     EXPECT_EQ(requests[1].payload()[27], 0);  // nothing past the short form
 
     sensor.force_status(cmd::write_identity_old, 8);
