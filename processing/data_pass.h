@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,5 +62,10 @@ struct MultiFileOutcome {
 };
 MultiFileOutcome run_multi_nutrient(const std::vector<std::string>& paths, ResultTable& table,
                                     ProcessingLog& log, const PassControl& control = {});
+// The same with the files' bytes from `open` (null: the file cannot be opened).
+using SourceOpener = std::function<std::unique_ptr<RawSource>(const std::string& path)>;
+MultiFileOutcome run_multi_nutrient(const std::vector<std::string>& paths, ResultTable& table,
+                                    ProcessingLog& log, const PassControl& control,
+                                    const SourceOpener& open);
 
 }  // namespace quelmar::processing

@@ -57,9 +57,12 @@ std::ptrdiff_t MemorySource::read(char* buffer, std::size_t size) {
 
 LineReader::LineReader(RawSource& source, std::size_t chunk_size)
     : source_(source), limit_(std::max<std::size_t>(chunk_size, 64) + max_line_length) {
-    // A small file needs no more than its own size; the buffer grows when a line needs it.
+    // A small file needs no more than its own size, and a source of unknown size starts
+    // small; the buffer grows when a line needs it.
     const std::uint64_t known = source.size();
-    capacity_ = known > 0 && known + 64 < limit_ ? static_cast<std::size_t>(known) + 64 : limit_;
+    capacity_ = known == 0                 ? std::size_t{64} << 10
+                : known + 64 < limit_ ? static_cast<std::size_t>(known) + 64
+                                      : limit_;
     capacity_ = std::min(capacity_, std::max<std::size_t>(chunk_size, 64));
     buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
 }
