@@ -136,6 +136,9 @@ PassStats data_pass(RawSource& source, Engine& engine, DataForm form, Accept acc
     return stats;
 }
 
+// Progress about every 4 MB.
+constexpr std::uint64_t progress_step = 4u << 20;
+
 LogSink sink(ProcessingLog& log) {
     return [&log](std::string line) { log.add(std::move(line)); };
 }
@@ -145,6 +148,28 @@ bool nutrient_fields(int n) {
 }
 
 }  // namespace
+
+std::ptrdiff_t WatchedSource::read(char* buffer, std::size_t size) {
+    if (control_.cancel && control_.cancel->load(std::memory_order_relaxed))
+        cancelled_ = true;
+    if (cancelled_)
+        return -1;
+    const std::ptrdiff_t n = inner_.read(buffer, size);
+    if (n > 0) {
+        done_ += static_cast<std::uint64_t>(n);
+        if (control_.progress && done_ >= next_progress_) {
+            control_.progress(done_, inner_.size());
+            next_progress_ = done_ + progress_step;
+        }
+    }
+    return n;
+}
+
+bool WatchedSource::rewind() {
+    done_ = 0;
+    next_progress_ = 0;
+    return !cancelled_ && inner_.rewind();
+}
 
 PassStats run_nutrient_pass(RawSource& source, const NutrientSettings& s, ResultTable& table,
                             ProcessingLog& log, const PassControl& control) {

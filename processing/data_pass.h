@@ -32,6 +32,25 @@ struct PassControl {
     unsigned parse_threads = 0;
 };
 
+// A source read with the pass's progress and cancel flag, for the header scans that read a
+// whole file (pH, or any file without an end marker): once cancelled, reads fail.
+class WatchedSource : public RawSource {
+  public:
+    WatchedSource(RawSource& inner, const PassControl& control)
+        : inner_(inner), control_(control) {}
+    std::ptrdiff_t read(char* buffer, std::size_t size) override;
+    bool rewind() override;
+    std::uint64_t size() const override { return inner_.size(); }
+    bool cancelled() const { return cancelled_; }
+
+  private:
+    RawSource& inner_;
+    const PassControl& control_;
+    std::uint64_t done_ = 0;
+    std::uint64_t next_progress_ = 0;
+    bool cancelled_ = false;
+};
+
 struct PassStats {
     PassStatus status = PassStatus::completed;
     std::uint64_t lines = 0;

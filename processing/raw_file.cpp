@@ -1,6 +1,8 @@
 #include "processing/raw_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstring>
 
@@ -12,15 +14,38 @@ RawFile::~RawFile() {
 
 bool RawFile::open(const std::string& path) {
     close();
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_)
+    failed_path_ = path;
+    not_regular_ = false;
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    path_ = path;
     struct stat st {};
-    size_ = (fstat(fileno(file_), &st) == 0 && S_ISREG(st.st_mode))
-                ? static_cast<std::uint64_t>(st.st_size)
-                : 0;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        not_regular_ = true;
+        ::close(fd);
+        return false;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        ::close(fd);
+        return false;
+    }
+    file_ = fdopen(fd, "rb");
+    if (!file_) {
+        ::close(fd);
+        return false;
+    }
+    path_ = path;
+    size_ = static_cast<std::uint64_t>(st.st_size);
     return true;
+}
+
+std::string RawFile::open_failure() const {
+    std::string text = "Unable to open " + failed_path_;
+    if (not_regular_)
+        text += ": not a regular file";
+    return text.size() > 255 ? text.substr(0, 255) : text;
 }
 
 void RawFile::close() {

@@ -1,6 +1,7 @@
 #include "processing/raw_processing_dialog.h"
 
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -144,20 +145,35 @@ bool RawProcessingDialog::start() {
     if (path.isEmpty())
         return false;
     if (!file_.open(path.toStdString())) {
-        ui::show_message(
-            this, QString::fromUtf8(texts().caption),
-            qs(common::format_text("Unable to open %s", path.toLocal8Bit().constData())),
-            ui::PromptIcon::error);
+        ui::show_message(this, QString::fromUtf8(texts().caption), qs(file_.open_failure()),
+                          ui::PromptIcon::error);
         return false;
     }
     update_buttons();
-    const HeaderScan scan = scan_header(file_);
-    if (scan.read_error) {
+    // The pH scan reads the whole file, and so does any scan of a file without an end
+    // marker: it runs on the worker with the dialog's progress bar and Cancel, the window
+    // shown and answering meanwhile.
+    auto scan = std::make_shared<HeaderScan>();
+    show();
+    QEventLoop loop;
+    scan_loop_ = &loop;
+    run_in_background(
+        [this, scan](const PassControl& control) {
+            WatchedSource watched(file_, control);
+            *scan = scan_header(watched);
+        },
+        [&loop] { loop.quit(); });
+    if (busy())
+        loop.exec();
+    scan_loop_ = nullptr;
+    if (cancel_requested_.load() || !worker_failure_.empty() || !file_.is_open())
+        return false;
+    if (scan->read_error) {
         ui::show_message(this, QString::fromUtf8(texts().read_error_caption),
                           QString::fromUtf8(io_error_text), ui::PromptIcon::error);
         return false;
     }
-    if (!scan.header_found) {
+    if (!scan->header_found) {
         ui::show_message(this, QString::fromUtf8(texts().caption),
                           QString::fromUtf8(texts().no_parameters), ui::PromptIcon::warning);
         return true;
@@ -176,6 +192,10 @@ void RawProcessingDialog::process_pressed() {
         return;
     log_.clear();
     save_allowed_ = false;
+    // The rows of the previous run go whether or not these parameters are accepted: rows
+    // left beside a refusal would pass for the results of what the fields now show.
+    table_.clear();
+    table_.set_columns(result_columns());
     const std::string refused = read_parameters();
     if (!refused.empty()) {
         refresh_views();
@@ -184,8 +204,6 @@ void RawProcessingDialog::process_pressed() {
                           ui::PromptIcon::warning);
         return;
     }
-    table_.clear();
-    table_.set_columns(result_columns());
     Pass pass = make_pass();
     auto stats = std::make_shared<PassStats>();
     run_in_background(
@@ -198,7 +216,7 @@ void RawProcessingDialog::process_pressed() {
                     save_allowed_ = true;
                     break;
                 case PassStatus::cancelled:
-                    log_.add(
+                    log_.add_closing(
                         "Processing cancelled: the results list holds the rows made "
                         "before it");
                     break;
@@ -241,6 +259,7 @@ void RawProcessingDialog::run_in_background(std::function<void(const PassControl
     if (busy())
         return;
     cancel_requested_.store(false);
+    worker_failure_.clear();
     done_ = std::move(done);
     progress_->setValue(0);
     refresh_views();
@@ -252,7 +271,15 @@ void RawProcessingDialog::run_in_background(std::function<void(const PassControl
             QMetaObject::invokeMethod(
                 this, [this, done, total] { set_progress(done, total); }, Qt::QueuedConnection);
         };
-        work(control);
+        // Nothing the pass throws (memory exhausted by a hostile file, say) may end the
+        // program: it ends the pass and the window says so.
+        try {
+            work(control);
+        } catch (const std::exception& e) {
+            worker_failure_ = e.what();
+        } catch (...) {
+            worker_failure_ = "unknown error";
+        }
         QMetaObject::invokeMethod(
             this, [this] { work_finished(); }, Qt::QueuedConnection);
     });
@@ -276,6 +303,13 @@ void RawProcessingDialog::work_finished() {
     done_ = nullptr;
     if (done)
         done();
+    if (!worker_failure_.empty()) {
+        // What the pass left is not to be trusted: nothing is saved from it.
+        save_allowed_ = false;
+        log_.add_closing("Processing stopped: " + worker_failure_);
+        ui::show_message(this, QString::fromUtf8(texts().caption),
+                          qs("Processing stopped: " + worker_failure_), ui::PromptIcon::error);
+    }
     refresh_views();
     update_buttons();
 }
@@ -313,6 +347,8 @@ void RawProcessingDialog::reject() {
     done_ = nullptr;
     refresh_timer_->stop();
     file_.close();
+    if (scan_loop_)
+        scan_loop_->quit();
     QDialog::reject();
 }
 

@@ -22,6 +22,7 @@
 #include "processing/result_table.h"
 
 class QComboBox;
+class QEventLoop;
 class QLineEdit;
 class QListView;
 class QProgressBar;
@@ -101,6 +102,8 @@ class RawProcessingDialog : public QDialog {
     std::thread worker_;
     std::atomic<bool> cancel_requested_{false};
     std::function<void()> done_;
+    std::string worker_failure_;  // set by the worker, read after it is joined
+    QEventLoop* scan_loop_ = nullptr;  // while start() waits for the header scan
     QWidget* parameters_area_ = nullptr;
     QVBoxLayout* parameters_layout_ = nullptr;
     QTableView* results_view_ = nullptr;

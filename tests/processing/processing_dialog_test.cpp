@@ -17,6 +17,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "ui/prompts.h"
 #include "processing/dic_processing_dialog.h"
 #include "processing/example_files.h"
@@ -205,12 +207,25 @@ TEST_F(ProcessingDialog, AnotherChemistryClosesTheDialog) {
 }
 
 TEST_F(ProcessingDialog, UnreadableFileShowsTheReadError) {
-    // A folder opens for reading but every read fails.
-    prompts.choose(QString::fromStdString(dir_.string()));
+    // A regular file every read of which fails (this process's memory at address 0).
+    prompts.choose(QStringLiteral("/proc/self/mem"));
     PhProcessingDialog d;
     EXPECT_FALSE(d.start());
     EXPECT_EQ("Process Raw pH Output", prompts.last_message().title.toStdString());
     EXPECT_EQ("I/O error reading input file", prompts.last_message().text.toStdString());
+    // A FIFO or a device would be read for ever: refused before any read.
+    const fs::path fifo = dir_ / "fifo.csv";
+    fs::remove(fifo);
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    for (const std::string path : {fifo.string(), std::string("/dev/zero")}) {
+        prompts.choose(QString::fromStdString(path));
+        PhProcessingDialog refused;
+        EXPECT_FALSE(refused.start());
+        EXPECT_EQ("Process Raw pH Data", prompts.last_message().title.toStdString());
+        EXPECT_EQ("Unable to open " + path + ": not a regular file",
+                  prompts.last_message().text.toStdString());
+    }
+    fs::remove(fifo);
 }
 
 TEST_F(ProcessingDialog, ChannelBeyondTheEightIsRefusedNotReplaced) {
@@ -243,12 +258,46 @@ TEST_F(ProcessingDialog, PhIntervalOfZeroIsRefused) {
     ASSERT_TRUE(d.start());
     EXPECT_EQ("100", d.sample_interval->text().toStdString());
     EXPECT_EQ("-0.01582", d.dph_dt->text().toStdString());
+    d.process_pressed();
+    wait(d);
+    ASSERT_EQ(static_cast<std::size_t>(o.cycles), d.results().row_count());
+    // The refusal also takes away the rows of the run before: they are not the results of
+    // what the fields now say.
     d.sample_interval->setText("0");
     d.process_pressed();
     wait(d);
     EXPECT_EQ(0u, d.results().row_count());
+    EXPECT_EQ(0, d.results_view()->model()->rowCount());
+    EXPECT_FALSE(d.save_button()->isEnabled());
     EXPECT_EQ("Process Raw pH Data", prompts.last_message().title.toStdString());
     EXPECT_NE(std::string::npos, prompts.last_message().text.toStdString().find("interval of 0"));
+}
+
+// A pass that throws, as one would when a hostile file exhausts memory.
+class ThrowingPhDialog : public PhProcessingDialog {
+  protected:
+    Pass make_pass() override {
+        return [](RawSource&, ResultTable& table, ProcessingLog&, const PassControl&) -> PassStats {
+            table.add_row({"half", "a", "row"});
+            throw std::bad_alloc();
+        };
+    }
+};
+
+TEST_F(ProcessingDialog, AnExceptionInThePassEndsThePassNotTheProgram) {
+    ExampleOptions o;
+    prompts.choose(write("ph.csv", ph_example(o)));
+    ThrowingPhDialog d;
+    ASSERT_TRUE(d.start());
+    d.process_pressed();
+    wait(d);
+    EXPECT_FALSE(d.busy());
+    EXPECT_EQ("Process Raw pH Data", prompts.last_message().title.toStdString());
+    EXPECT_EQ("Processing stopped: std::bad_alloc", prompts.last_message().text.toStdString());
+    EXPECT_EQ("Processing stopped: std::bad_alloc",
+              d.processing_log().line(d.processing_log().size() - 1));
+    EXPECT_FALSE(d.save_button()->isEnabled());
+    EXPECT_TRUE(d.process_button()->isEnabled());
 }
 
 TEST_F(ProcessingDialog, CancelStopsALongPass) {
@@ -314,7 +363,7 @@ TEST_F(ProcessingDialog, FailedSaveIsReportedAndKeepsTheEarlierFile) {
 }
 
 TEST_F(ProcessingDialog, ModelsFollowTheCoreListsAsTheyGrow) {
-    ProcessingLog log;
+    ProcessingLog log(1000000);
     ProcessingLogModel log_model(log);
     for (int i = 0; i < 1000000; ++i)
         log.add("line " + std::to_string(i));
