@@ -1,5 +1,6 @@
 #include "processing/raw_processing_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -20,11 +21,16 @@
 #include "processing/processing_log_model_qt.h"
 #include "processing/result_table_model_qt.h"
 
+#include <optional>
+
 namespace quelmar::processing {
 
 namespace {
 constexpr int progress_steps = 1000;
 constexpr const char* kept_channel = "quelmar_kept_channel";
+constexpr const char* shown_text = "quelmar_shown_text";
+constexpr const char* shown_value = "quelmar_shown_value";
+constexpr const char* shown_index = "quelmar_shown_index";
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -39,9 +45,56 @@ QComboBox* make_choice_box(std::span<const Choice> choices, QWidget* parent) {
     return box;
 }
 
+void show_field(QLineEdit* edit, const std::string& text, double exact) {
+    edit->setText(qs(text));
+    edit->setProperty(shown_text, edit->text());
+    edit->setProperty(shown_value, exact);
+}
+
+namespace {
+std::optional<double> untouched(const QLineEdit* edit) {
+    const QVariant value = edit->property(shown_value);
+    if (!value.isValid() || edit->property(shown_text).toString() != edit->text())
+        return std::nullopt;
+    return value.toDouble();
+}
+}  // namespace
+
+float read_real_field(QLineEdit* edit) {
+    if (const auto v = untouched(edit))
+        return static_cast<float>(*v);
+    return read_real(edit_text(edit));
+}
+
+std::uint8_t read_state_field(QLineEdit* edit) {
+    if (const auto v = untouched(edit))
+        return static_cast<std::uint8_t>(*v);
+    return read_state(edit_text(edit));
+}
+
+std::uint32_t read_concentration_field(QLineEdit* edit) {
+    if (const auto v = untouched(edit))
+        return static_cast<std::uint32_t>(*v);
+    return read_concentration(edit_text(edit));
+}
+
+void show_check(QCheckBox* box, std::uint8_t value) {
+    box->setChecked(value != 0);
+    box->setProperty(shown_value, static_cast<int>(value));
+}
+
+std::uint8_t read_check(QCheckBox* box) {
+    const QVariant value = box->property(shown_value);
+    if (value.isValid() && box->isChecked() == (value.toInt() != 0))
+        return static_cast<std::uint8_t>(value.toInt());
+    return box->isChecked() ? 1 : 0;
+}
+
 void show_choice(QComboBox* box, std::span<const Choice> choices, std::uint8_t value) {
     box->setProperty(kept_channel, QVariant());
     box->setCurrentIndex(choice_index(choices, value));
+    box->setProperty(shown_index, box->currentIndex());
+    box->setProperty(shown_value, static_cast<int>(value));
 }
 
 void show_channel(QComboBox* box, std::span<const Choice> choices, std::uint8_t value) {
@@ -51,6 +104,7 @@ void show_channel(QComboBox* box, std::span<const Choice> choices, std::uint8_t 
     }
     box->setCurrentIndex(-1);
     box->setProperty(kept_channel, static_cast<int>(value));
+    box->setProperty(shown_index, QVariant());
 }
 
 std::uint8_t read_choice(QComboBox* box, std::span<const Choice> choices) {
@@ -59,6 +113,9 @@ std::uint8_t read_choice(QComboBox* box, std::span<const Choice> choices) {
         const QVariant kept = box->property(kept_channel);
         return kept.isValid() ? static_cast<std::uint8_t>(kept.toInt()) : 0;
     }
+    const QVariant shown = box->property(shown_index);
+    if (shown.isValid() && shown.toInt() == index)
+        return static_cast<std::uint8_t>(box->property(shown_value).toInt());
     return choice_value(choices, index);
 }
 

@@ -122,6 +122,54 @@ TEST_F(ProcessingDialog, EachDialogSavesWhatTheCommandLineWrites) {
     saves_what_the_cli_writes<DicProcessingDialog>(dic_example(o), 3);
 }
 
+// The example file with one header key's value replaced.
+std::string with_key(std::string text, const std::string& key, const std::string& value) {
+    const std::string start = "%QUELMAR." + key + "=";
+    const std::size_t at = text.find(start);
+    EXPECT_NE(std::string::npos, at) << key;
+    if (at == std::string::npos)
+        return text;
+    const std::size_t end = text.find('\n', at);
+    return text.replace(at + start.size(), end - at - start.size(), value);
+}
+
+TEST_F(ProcessingDialog, UntouchedFieldsComputeWithTheHeaderValuesNotTheirDisplay) {
+    // Values that "%g" (TA), "%.5f" (pH) and "%.2f" (DIC CRM) do not show exactly: the
+    // dialogs still compute with what the header gave, as the command line does.
+    ExampleOptions o;
+    o.cycles = 3;
+    std::string ta = with_key(ta_example(o), "CHEMISTRY.ACID_MOLARITY", "0.1000123");
+    ta = with_key(ta, "CHEMISTRY.e1", "0.0051234567");
+    saves_what_the_cli_writes<TaProcessingDialog>(ta, 3);
+    std::string ph = with_key(ph_example(o), "CHEMISTRY.DPH_BY_DT", "-0.0158234");
+    ph = with_key(ph, "CHEMISTRY.R_ADJUSTMENT_SCALE", "1.0000456");
+    ph = with_key(ph, "CHEMISTRY.ABSORBANCE_MIN_434", "0.1000049");
+    saves_what_the_cli_writes<PhProcessingDialog>(ph, 3);
+    const std::string dic = with_key(dic_example(o), "CHEMISTRY.INLET.0.CRM_VALUE", "2030.456");
+    saves_what_the_cli_writes<DicProcessingDialog>(dic, 3);
+
+    // What the fields show, and what they read back untouched and after an edit.
+    prompts.choose(write("ta.csv", with_key(ta, "CHEMISTRY.BLANK_MEASUREMENT_STATE_LED2", "255")));
+    TaProcessingDialog t;
+    ASSERT_TRUE(t.start());
+    EXPECT_EQ("0.100012", t.acid_molarity->text().toStdString());
+    EXPECT_EQ("255", t.blank_state_led2->text().toStdString());
+    TaSettings s = t.settings_from_controls();
+    EXPECT_EQ(0.1000123f, s.params.acid_molarity);
+    EXPECT_EQ(255, s.params.blank_state_led2);  // typed, 255 would read as 254
+    t.acid_molarity->setText("0.1000124");
+    t.blank_state_led2->setText("300");
+    s = t.settings_from_controls();
+    EXPECT_EQ(0.1000124f, s.params.acid_molarity);
+    EXPECT_EQ(254, s.params.blank_state_led2);
+
+    prompts.choose(write("dic.csv", dic));
+    DicProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    EXPECT_EQ("2030.46", d.inlets[0].crm_value->text().toStdString());
+    EXPECT_EQ(2030.456f, d.settings_from_controls().params.inlets[0].crm_value);
+}
+
 TEST_F(ProcessingDialog, MultiFileDialogRunsTheBatchAtOnce) {
     ExampleOptions o;
     o.cycles = 2;
