@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -346,6 +347,39 @@ TEST_F(ProcessingDialog, AnExceptionInThePassEndsThePassNotTheProgram) {
               d.processing_log().line(d.processing_log().size() - 1));
     EXPECT_FALSE(d.save_button()->isEnabled());
     EXPECT_TRUE(d.process_button()->isEnabled());
+}
+
+// A header scan that reads the file over and over until it is cancelled, as the pH scan of a
+// huge file would seem to.
+class EndlessScanDialog : public PhProcessingDialog {
+  protected:
+    HeaderScan scan_header(RawSource& file) override {
+        char buffer[4096];
+        for (;;) {
+            const std::ptrdiff_t n = file.read(buffer, sizeof buffer);
+            if (n < 0)
+                return {false, true};
+            if (n == 0)
+                file.rewind();
+        }
+    }
+};
+
+TEST_F(ProcessingDialog, HeaderScanRunsOffTheWindowThreadAndCancels) {
+    ExampleOptions o;
+    prompts.choose(write("ph.csv", ph_example(o)));
+    EndlessScanDialog d;
+    bool cancel_was_enabled = false;
+    // Runs only if the window's thread is free while the scan goes on.
+    QTimer::singleShot(0, &d, [&] {
+        cancel_was_enabled = d.cancel_button()->isEnabled();
+        d.cancel_button()->click();
+    });
+    const std::size_t shown = prompts.messages().size();
+    EXPECT_FALSE(d.start());
+    EXPECT_TRUE(cancel_was_enabled);
+    EXPECT_FALSE(d.busy());
+    EXPECT_EQ(shown, prompts.messages().size());  // a cancel is no read error
 }
 
 TEST_F(ProcessingDialog, CancelStopsALongPass) {
