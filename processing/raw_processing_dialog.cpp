@@ -211,6 +211,7 @@ bool RawProcessingDialog::start() {
     // marker: it runs on the worker with the dialog's progress bar and Cancel, the window
     // shown and answering meanwhile.
     auto scan = std::make_shared<HeaderScan>();
+    setWindowModality(Qt::ApplicationModal);  // as exec() will keep it
     show();
     QEventLoop loop;
     scan_loop_ = &loop;
