@@ -2,9 +2,8 @@
 // data passes of every engine (also with settings the checks would refuse, which the engines
 // must survive), a read error at an input-chosen place, and the multi-file batch.
 
-#include <unistd.h>
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <string>
 
 #include "processing/data_pass.h"
@@ -71,14 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             run_dic_pass(f, s, t, l);
         });
 
-    // The batch as the multi-file dialog runs it, from a real file.
-    static const std::string path = "/tmp/quelmar_raw_file_fuzz_" + std::to_string(getpid());
-    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-        ResultTable table;
-        ProcessingLog log;
-        run_multi_nutrient({path, path}, table, log);
-    }
+    // The batch as the multi-file dialog runs it: the input as two files, then one that
+    // cannot be opened. The bytes come from memory: a file written per input cost more than
+    // everything else the target does.
+    ResultTable table;
+    ProcessingLog log;
+    run_multi_nutrient({"input", "again", "missing"}, table, log, {}, [&](const std::string& path) {
+        return path == "missing" ? nullptr : std::make_unique<MemorySource>(text, fail_after);
+    });
     return 0;
 }

@@ -42,11 +42,12 @@ PassStats data_pass(RawSource& source, Engine& engine, DataForm form, Accept acc
     const std::uint64_t total = source.size();
     LineReader reader(source);
     std::vector<std::string_view> lines;
-    lines.reserve(batch_lines);
-    // Two batches of records: one being fed to the engine while the next is read.
+    // Two batches of records: one being fed to the engine while the next is read. They grow
+    // to the lines a batch holds, so that a small file (or a fuzzed input) does not pay for
+    // a full batch it never fills.
     struct Parsed {
-        std::vector<RawRecord> records = std::vector<RawRecord>(batch_lines);
-        std::vector<int> fields = std::vector<int>(batch_lines);  // -1: no data line
+        std::vector<RawRecord> records;
+        std::vector<int> fields;  // -1: no data line
         std::size_t count = 0;
     };
     Parsed parsed[2];
@@ -93,6 +94,10 @@ PassStats data_pass(RawSource& source, Engine& engine, DataForm form, Accept acc
         Parsed& batch = parsed[current];
         batch.count = got ? lines.size() : 0;
         const std::size_t n = batch.count;
+        if (batch.records.size() < n) {
+            batch.records.resize(n);
+            batch.fields.resize(n);
+        }
         const bool shared = helper && n >= 64;
         const std::size_t split = shared ? n - n * helper_share / 32 : n;
         if (shared)
@@ -131,6 +136,9 @@ PassStats data_pass(RawSource& source, Engine& engine, DataForm form, Accept acc
     return stats;
 }
 
+// Progress about every 4 MB.
+constexpr std::uint64_t progress_step = 4u << 20;
+
 LogSink sink(ProcessingLog& log) {
     return [&log](std::string line) { log.add(std::move(line)); };
 }
@@ -140,6 +148,28 @@ bool nutrient_fields(int n) {
 }
 
 }  // namespace
+
+std::ptrdiff_t WatchedSource::read(char* buffer, std::size_t size) {
+    if (control_.cancel && control_.cancel->load(std::memory_order_relaxed))
+        cancelled_ = true;
+    if (cancelled_)
+        return -1;
+    const std::ptrdiff_t n = inner_.read(buffer, size);
+    if (n > 0) {
+        done_ += static_cast<std::uint64_t>(n);
+        if (control_.progress && done_ >= next_progress_) {
+            control_.progress(done_, inner_.size());
+            next_progress_ = done_ + progress_step;
+        }
+    }
+    return n;
+}
+
+bool WatchedSource::rewind() {
+    done_ = 0;
+    next_progress_ = 0;
+    return !cancelled_ && inner_.rewind();
+}
 
 PassStats run_nutrient_pass(RawSource& source, const NutrientSettings& s, ResultTable& table,
                             ProcessingLog& log, const PassControl& control) {
@@ -183,6 +213,15 @@ PassStats run_dic_pass(RawSource& source, const DicSettings& s, ResultTable& tab
 
 MultiFileOutcome run_multi_nutrient(const std::vector<std::string>& paths, ResultTable& table,
                                     ProcessingLog& log, const PassControl& control) {
+    return run_multi_nutrient(paths, table, log, control, [](const std::string& path) {
+        auto file = std::make_unique<RawFile>();
+        return file->open(path) ? std::unique_ptr<RawSource>(std::move(file)) : nullptr;
+    });
+}
+
+MultiFileOutcome run_multi_nutrient(const std::vector<std::string>& paths, ResultTable& table,
+                                    ProcessingLog& log, const PassControl& control,
+                                    const SourceOpener& open) {
     using common::format_text;
     MultiFileOutcome out;
     if (table.columns().empty())
@@ -193,8 +232,8 @@ MultiFileOutcome run_multi_nutrient(const std::vector<std::string>& paths, Resul
             out.cancelled = true;
             break;
         }
-        RawFile file;
-        if (!file.open(path)) {
+        const std::unique_ptr<RawSource> source = open(path);
+        if (!source) {
             log.add(format_text("Can't open file %s\n", path.c_str()));
             out.unopened.push_back(path);
             if (!several)
@@ -203,6 +242,7 @@ MultiFileOutcome run_multi_nutrient(const std::vector<std::string>& paths, Resul
         }
         log.add(format_text(several ? "Reading file %s\n" : "Processing file %s\n", path.c_str()));
         NutrientSettings settings;
+        RawSource& file = *source;
         const HeaderScan scan = scan_nutrient_header(file, settings, NutrientReader::multi_file);
         // A single file that cannot be processed is reported as one of several would be,
         // rather than passed over in silence.

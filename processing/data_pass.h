@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,25 @@ struct PassControl {
     // always reads on one. The engine always sees the lines in file order on the calling
     // thread.
     unsigned parse_threads = 0;
+};
+
+// A source read with the pass's progress and cancel flag, for the header scans that read a
+// whole file (pH, or any file without an end marker): once cancelled, reads fail.
+class WatchedSource : public RawSource {
+  public:
+    WatchedSource(RawSource& inner, const PassControl& control)
+        : inner_(inner), control_(control) {}
+    std::ptrdiff_t read(char* buffer, std::size_t size) override;
+    bool rewind() override;
+    std::uint64_t size() const override { return inner_.size(); }
+    bool cancelled() const { return cancelled_; }
+
+  private:
+    RawSource& inner_;
+    const PassControl& control_;
+    std::uint64_t done_ = 0;
+    std::uint64_t next_progress_ = 0;
+    bool cancelled_ = false;
 };
 
 struct PassStats {
@@ -61,5 +81,10 @@ struct MultiFileOutcome {
 };
 MultiFileOutcome run_multi_nutrient(const std::vector<std::string>& paths, ResultTable& table,
                                     ProcessingLog& log, const PassControl& control = {});
+// The same with the files' bytes from `open` (null: the file cannot be opened).
+using SourceOpener = std::function<std::unique_ptr<RawSource>(const std::string& path)>;
+MultiFileOutcome run_multi_nutrient(const std::vector<std::string>& paths, ResultTable& table,
+                                    ProcessingLog& log, const PassControl& control,
+                                    const SourceOpener& open);
 
 }  // namespace quelmar::processing

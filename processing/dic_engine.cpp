@@ -33,7 +33,11 @@ void DicEngine::reset() {
     result_ = {};
 }
 
+// 255 is "no state": an inlet state left at it matches no record, so neither the start of
+// a file nor its end-of-file record closes or opens a measurement there.
 int DicEngine::measuring_inlet(std::uint8_t state) const {
+    if (state == no_state)
+        return -1;
     for (int j = 0; j < 3; ++j) {
         const auto& in = settings_.params.inlets[j];
         if ((in.type == config::inlet_type::sample || in.type == config::inlet_type::crm) &&
@@ -44,6 +48,8 @@ int DicEngine::measuring_inlet(std::uint8_t state) const {
 }
 
 int DicEngine::sampling_inlet(std::uint8_t state) const {
+    if (state == no_state)
+        return -1;
     for (int j = 0; j < 3; ++j) {
         const auto& in = settings_.params.inlets[j];
         if (in.type == config::inlet_type::sample && in.intake_state == state)

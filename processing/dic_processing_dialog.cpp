@@ -60,9 +60,10 @@ void DicProcessingDialog::show_parameters() {
         const auto& in = p.inlets[i];
         InletControls& c = inlets[i];
         show_choice(c.type, inlet_type_choices(), in.type);
-        c.intake_state->setText(QString::number(in.intake_state));
-        c.measurement_state->setText(QString::number(in.measurement_state));
-        c.crm_value->setText(QString::fromStdString(crm_value_text(in.crm_value)));
+        show_field(c.intake_state, std::to_string(in.intake_state), in.intake_state);
+        show_field(c.measurement_state, std::to_string(in.measurement_state),
+                   in.measurement_state);
+        show_field(c.crm_value, crm_value_text(in.crm_value), in.crm_value);
         apply_inlet_rules(i);
     }
 }
@@ -83,9 +84,9 @@ DicSettings DicProcessingDialog::settings_from_controls() const {
         const InletControls& c = inlets[i];
         auto& in = p.inlets[i];
         in.type = read_choice(c.type, inlet_type_choices());
-        in.intake_state = read_state(edit_text(c.intake_state));
-        in.measurement_state = read_state(edit_text(c.measurement_state));
-        in.crm_value = read_real(edit_text(c.crm_value));
+        in.intake_state = read_state_field(c.intake_state);
+        in.measurement_state = read_state_field(c.measurement_state);
+        in.crm_value = read_real_field(c.crm_value);
     }
     return s;
 }

@@ -1,10 +1,12 @@
 #include "processing/header_scan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <span>
 #include <vector>
 
+#include "common/decimal.h"
 #include "common/text.h"
 #include "processing/c_locale.h"
 
@@ -47,6 +49,13 @@ DicSettings dic_scan_defaults() {
     return DicSettings{};
 }
 
+std::uint32_t concentration_thousandths(std::string_view text) {
+    if (const auto exact = common::decimal_thousandths(text))
+        return static_cast<std::uint32_t>(std::clamp<std::int64_t>(*exact, 0, UINT32_MAX));
+    const std::string s(text);
+    return concentration_thousandths(strtod_l(s.c_str(), nullptr, c_locale()));
+}
+
 std::uint32_t concentration_thousandths(double micromolar) {
     const double v = micromolar * 1000.0;
     if (!(v > 0))
@@ -66,6 +75,8 @@ struct Key {
     char kind;
     void (*on_unsigned)(S&, unsigned inlet, unsigned value);
     void (*on_real)(S&, unsigned inlet, double value);
+    // For 't': the value's text, for a conversion that must not pass through binary.
+    void (*on_text)(S&, std::string_view value) = nullptr;
 };
 
 template <class S>
@@ -75,6 +86,11 @@ Key<S> u(const char* pattern, void (*f)(S&, unsigned, unsigned)) {
 template <class S>
 Key<S> r(const char* pattern, void (*f)(S&, unsigned, double)) {
     return {pattern, 'r', nullptr, f};
+}
+// A real read from its text: the key matches as a real would, the value is the text after '='.
+template <class S>
+Key<S> t(const char* pattern, void (*f)(S&, std::string_view)) {
+    return {pattern, 't', nullptr, nullptr, f};
 }
 
 std::uint8_t low8(unsigned v) {
@@ -115,6 +131,13 @@ bool apply_key(std::string_view line, S& s, std::span<const Key<S>> keys) {
             case 'U':
                 if (std::sscanf(text.c_str(), k.pattern, &a, &b) == 2) {
                     k.on_unsigned(s, a, b);
+                    return true;
+                }
+                break;
+            case 't':
+                if (std::sscanf(text.c_str(), k.pattern, &d) == 1) {
+                    const std::size_t eq = text.find('=');
+                    k.on_text(s, std::string_view(text).substr(eq + 1));
                     return true;
                 }
                 break;
@@ -202,11 +225,11 @@ std::vector<Key<N>> nutrient_keys(bool multi) {
         u<N>("%%QUELMAR.CHEMISTRY.STANDARD2_MEASUREMENT_STATE=%u",
              [](N& s, unsigned, unsigned v) { s.params.standard2_measurement_state = low8(v); }));
     k.push_back(
-        r<N>("%%QUELMAR.CHEMISTRY.STANDARD1_CONCENTRATION=%lf", [](N& s, unsigned, double v) {
+        t<N>("%%QUELMAR.CHEMISTRY.STANDARD1_CONCENTRATION=%lf", [](N& s, std::string_view v) {
             s.params.standard1_concentration = concentration_thousandths(v);
         }));
     k.push_back(
-        r<N>("%%QUELMAR.CHEMISTRY.STANDARD2_CONCENTRATION=%lf", [](N& s, unsigned, double v) {
+        t<N>("%%QUELMAR.CHEMISTRY.STANDARD2_CONCENTRATION=%lf", [](N& s, std::string_view v) {
             s.params.standard2_concentration = concentration_thousandths(v);
         }));
     k.push_back(u<N>("%%QUELMAR.CHEMISTRY.STANDARD_ADJUSTMENT=%u",

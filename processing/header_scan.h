@@ -94,7 +94,10 @@ bool apply_dic_key(std::string_view line, DicSettings& s);
 void apply_single_path_header(NutrientSettings& s);
 
 // Standard concentration in µM to thousandths, truncated; out of the 32-bit range it is held
-// at the nearer end (and NaN as 0) instead of being undefined.
+// at the nearer end (and NaN as 0) instead of being undefined. The text form truncates the
+// decimal as written ("2.01" is 2010, where 2.01 × 1000 in binary is 2009.99...); only the
+// forms that are no plain decimal (hexadecimal, infinity, NaN) go through the binary value.
+std::uint32_t concentration_thousandths(std::string_view text);
 std::uint32_t concentration_thousandths(double micromolar);
 
 // Empty when the settings can be processed, else the message that says why not: a channel

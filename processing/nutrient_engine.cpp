@@ -105,7 +105,10 @@ bool NutrientEngine::feed(const RawRecord& r) {
         const bool std1_in_use = !(adj == 1 && trig != 0);
         const bool std2_in_use = adj != 0 || trig == 1;
         bool fires = false;
-        if (q == p.blank_measurement_state) {
+        // 255 is "no state": a parameter left at it matches no record, so neither the start
+        // of a file nor its end-of-file record closes or opens a measurement there.
+        if (q == no_state) {
+        } else if (q == p.blank_measurement_state) {
             log(text_of("exited blank measurement state (", q, ")"));
             store(blank);
             fires = trig == 3;
@@ -132,7 +135,8 @@ bool NutrientEngine::feed(const RawRecord& r) {
             fire();
             ready = true;
         }
-        if (s == p.sample_intake_state) {
+        if (s == no_state) {
+        } else if (s == p.sample_intake_state) {
             log("entered sample intake state");
             result_ = {};
             result_.platform_time = r.platform_time;
@@ -141,9 +145,9 @@ bool NutrientEngine::feed(const RawRecord& r) {
             result_.temperature = static_cast<float>(r.platform_temperature);
             result_.depth = static_cast<float>(r.platform_depth);
         }
-        if (s == p.blank_measurement_state || s == p.sample_measurement_state ||
+        if (s != no_state && (s == p.blank_measurement_state || s == p.sample_measurement_state ||
             s == p.standard1_measurement_state || s == p.standard2_measurement_state ||
-            s == p.oc_blank_state || s == p.oc_sample_state) {
+            s == p.oc_blank_state || s == p.oc_sample_state)) {
             log(text_of("entering a measurement state (", s, ")"));
             sums_ = {};
             count_ = 0;

@@ -126,19 +126,21 @@ void NutrientProcessingDialog::show_parameters() {
     show_channel(short_monitor, monitor_choices(), p.short_monitoring_channel);
     show_channel(long_monitor, monitor_choices(), p.long_monitoring_channel);
     show_choice(output, output_choices(), p.output_channel);
-    auto number = [](QLineEdit* e, unsigned v) { e->setText(QString::number(v)); };
-    number(sample_intake_state, p.sample_intake_state);
-    number(sample_measurement_state, p.sample_measurement_state);
-    number(blank_measurement_state, p.blank_measurement_state);
-    number(standard1_measurement_state, p.standard1_measurement_state);
-    number(standard2_measurement_state, p.standard2_measurement_state);
+    auto state = [](QLineEdit* e, std::uint8_t v) { show_field(e, std::to_string(v), v); };
+    state(sample_intake_state, p.sample_intake_state);
+    state(sample_measurement_state, p.sample_measurement_state);
+    state(blank_measurement_state, p.blank_measurement_state);
+    state(standard1_measurement_state, p.standard1_measurement_state);
+    state(standard2_measurement_state, p.standard2_measurement_state);
     show_choice(standard_adjustment, adjustment_choices(), p.standard_adjustment);
-    standard1_concentration->setText(qs(concentration_text(p.standard1_concentration)));
-    standard2_concentration->setText(qs(concentration_text(p.standard2_concentration)));
+    show_field(standard1_concentration, concentration_text(p.standard1_concentration),
+               p.standard1_concentration);
+    show_field(standard2_concentration, concentration_text(p.standard2_concentration),
+               p.standard2_concentration);
     show_choice(processing_trigger, nutrient_trigger_choices(), p.processing_trigger);
-    optical_correction->setChecked(p.optical_correction != 0);
-    number(oc_sample_state, p.oc_sample_state);
-    number(oc_blank_state, p.oc_blank_state);
+    show_check(optical_correction, p.optical_correction);
+    state(oc_sample_state, p.oc_sample_state);
+    state(oc_blank_state, p.oc_blank_state);
     showing_ = false;
     parameters_changed();
 }
@@ -155,18 +157,18 @@ NutrientSettings NutrientProcessingDialog::settings_from_controls() const {
     p.short_monitoring_channel = read_choice(short_monitor, monitor_choices());
     p.long_monitoring_channel = read_choice(long_monitor, monitor_choices());
     p.output_channel = read_choice(output, output_choices());
-    p.sample_intake_state = read_state(edit_text(sample_intake_state));
-    p.sample_measurement_state = read_state(edit_text(sample_measurement_state));
-    p.blank_measurement_state = read_state(edit_text(blank_measurement_state));
-    p.standard1_measurement_state = read_state(edit_text(standard1_measurement_state));
-    p.standard2_measurement_state = read_state(edit_text(standard2_measurement_state));
+    p.sample_intake_state = read_state_field(sample_intake_state);
+    p.sample_measurement_state = read_state_field(sample_measurement_state);
+    p.blank_measurement_state = read_state_field(blank_measurement_state);
+    p.standard1_measurement_state = read_state_field(standard1_measurement_state);
+    p.standard2_measurement_state = read_state_field(standard2_measurement_state);
     p.standard_adjustment = read_choice(standard_adjustment, adjustment_choices());
-    p.standard1_concentration = read_concentration(edit_text(standard1_concentration));
-    p.standard2_concentration = read_concentration(edit_text(standard2_concentration));
+    p.standard1_concentration = read_concentration_field(standard1_concentration);
+    p.standard2_concentration = read_concentration_field(standard2_concentration);
     p.processing_trigger = read_choice(processing_trigger, nutrient_trigger_choices());
-    p.optical_correction = optical_correction->isChecked() ? 1 : 0;
-    p.oc_sample_state = read_state(edit_text(oc_sample_state));
-    p.oc_blank_state = read_state(edit_text(oc_blank_state));
+    p.optical_correction = read_check(optical_correction);
+    p.oc_sample_state = read_state_field(oc_sample_state);
+    p.oc_blank_state = read_state_field(oc_blank_state);
     return s;
 }
 

@@ -60,10 +60,13 @@ bool PhEngine::feed(const RawRecord& r) {
     const auto& p = settings_.params;
     const std::uint8_t s = r.state;
     bool ready = false;
+    // 255 is "no state": a parameter left at it matches no record, so neither the start of a
+    // file nor its end-of-file record closes or opens a measurement there.
+    const bool measuring = s != no_state && s == p.sample_measurement_state;
     if (s != previous_) {
-        if (previous_ == p.sample_measurement_state)
+        if (previous_ != no_state && previous_ == p.sample_measurement_state)
             ready = close_measurement(previous_);
-        if (s == p.sample_intake_state) {
+        if (s != no_state && s == p.sample_intake_state) {
             log(format_text("entered sample intake state (%d)", s));
             result_ = {};
             result_.time = r.sensor_time;
@@ -74,12 +77,12 @@ bool PhEngine::feed(const RawRecord& r) {
                             static_cast<double>(result_.temperature),
                             static_cast<double>(result_.dissolved_oxygen)));
         }
-        if (s == p.sample_measurement_state) {
+        if (measuring) {
             log(format_text("entering sample measurement state (%u)", s));
             clear_measurement();
         }
     }
-    if (s == p.sample_measurement_state)
+    if (measuring)
         process_sample(r);
     ++u_;
     previous_ = s;

@@ -77,15 +77,14 @@ bool PhProcessingDialog::header_chemistry_accepted() const {
 void PhProcessingDialog::show_parameters() {
     const auto& p = settings_.params;
     auto number = [](QLineEdit* e, unsigned v) { e->setText(QString::number(v)); };
-    auto real = [](QLineEdit* e, float v) {
-        e->setText(QString::fromStdString(real_text(v, real_format)));
-    };
+    auto real = [](QLineEdit* e, float v) { show_field(e, real_text(v, real_format), v); };
     number(sample_interval, settings_.sample_interval_ms);
     show_choice(sensor_version, sensor_version_choices(), p.sensor_version);
     show_channel(blue_channel, channel_choices(), p.blue_channel);
     show_channel(yellow_channel, channel_choices(), p.yellow_channel);
-    number(sample_intake_state, p.sample_intake_state);
-    number(sample_measurement_state, p.sample_measurement_state);
+    auto state = [](QLineEdit* e, std::uint8_t v) { show_field(e, std::to_string(v), v); };
+    state(sample_intake_state, p.sample_intake_state);
+    state(sample_measurement_state, p.sample_measurement_state);
     number(blank_start_offset, p.blank_start_offset);
     number(blank_end_offset, p.blank_end_offset);
     real(absorbance_min_blue, p.absorbance_min_blue);
@@ -104,17 +103,17 @@ PhSettings PhProcessingDialog::settings_from_controls() const {
     p.sensor_version = read_choice(sensor_version, sensor_version_choices());
     p.blue_channel = read_choice(blue_channel, channel_choices());
     p.yellow_channel = read_choice(yellow_channel, channel_choices());
-    p.sample_intake_state = read_state(edit_text(sample_intake_state));
-    p.sample_measurement_state = read_state(edit_text(sample_measurement_state));
+    p.sample_intake_state = read_state_field(sample_intake_state);
+    p.sample_measurement_state = read_state_field(sample_measurement_state);
     p.blank_start_offset = read_offset(edit_text(blank_start_offset));
     p.blank_end_offset = read_offset(edit_text(blank_end_offset));
-    p.absorbance_min_blue = read_real(edit_text(absorbance_min_blue));
-    p.absorbance_max_yellow = read_real(edit_text(absorbance_max_yellow));
-    p.dph_dt = read_real(edit_text(dph_dt));
-    p.r_scale = read_real(edit_text(r_scale));
-    p.r_offset = read_real(edit_text(r_offset));
-    p.thermistor1_scale = read_real(edit_text(thermistor1_scale));
-    p.thermistor2_scale = read_real(edit_text(thermistor2_scale));
+    p.absorbance_min_blue = read_real_field(absorbance_min_blue);
+    p.absorbance_max_yellow = read_real_field(absorbance_max_yellow);
+    p.dph_dt = read_real_field(dph_dt);
+    p.r_scale = read_real_field(r_scale);
+    p.r_offset = read_real_field(r_offset);
+    p.thermistor1_scale = read_real_field(thermistor1_scale);
+    p.thermistor2_scale = read_real_field(thermistor2_scale);
     return s;
 }
 

@@ -224,7 +224,7 @@ void run_process_request(const ProcessRequest& request, ProcessOutcome& out) {
     }
     RawFile file;
     if (!file.open(request.files[0])) {
-        out.messages.push_back(common::format_text("Unable to open %s", request.files[0].c_str()));
+        out.messages.push_back(file.open_failure());
         out.status = process_read_error;
         return;
     }

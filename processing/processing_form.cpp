@@ -110,8 +110,7 @@ float read_real(std::string_view text) {
 }
 
 std::uint32_t read_concentration(std::string_view text) {
-    const std::string s = text_of(text);
-    return concentration_thousandths(strtod_l(s.c_str(), nullptr, c_locale()));
+    return concentration_thousandths(text);
 }
 
 std::string concentration_text(std::uint32_t thousandths) {

@@ -6,19 +6,48 @@
 
 namespace quelmar::processing {
 
-void ProcessingLog::add(std::string line) {
+namespace {
+void trim(std::string& line) {
     if (line.size() > common::max_text_length)
         line.resize(common::max_text_length);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
+}
+}  // namespace
+
+void ProcessingLog::add(std::string line) {
+    trim(line);
     std::lock_guard lock(mutex_);
+    if (sink_)
+        sink_(line);
+    if (lines_.size() < capacity_) {
+        lines_.push_back(std::move(line));
+        return;
+    }
+    if (dropped_++ == 0)
+        lines_.push_back(common::format_text(
+            "Processing log full: the lines after the first %zu are not shown here",
+            capacity_));
+}
+
+void ProcessingLog::add_closing(std::string line) {
+    trim(line);
+    std::lock_guard lock(mutex_);
+    if (sink_)
+        sink_(line);
     lines_.push_back(std::move(line));
+}
+
+void ProcessingLog::set_sink(std::function<void(const std::string&)> sink) {
+    std::lock_guard lock(mutex_);
+    sink_ = std::move(sink);
 }
 
 void ProcessingLog::clear() {
     std::lock_guard lock(mutex_);
     lines_.clear();
     lines_.shrink_to_fit();
+    dropped_ = 0;
 }
 
 std::size_t ProcessingLog::size() const {
@@ -43,6 +72,11 @@ std::vector<std::string> ProcessingLog::lines(std::size_t first, std::size_t cou
 std::vector<std::string> ProcessingLog::all() const {
     std::lock_guard lock(mutex_);
     return lines_;
+}
+
+std::uint64_t ProcessingLog::dropped() const {
+    std::lock_guard lock(mutex_);
+    return dropped_;
 }
 
 }  // namespace quelmar::processing

@@ -1,6 +1,8 @@
 #include "processing/raw_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstring>
 
@@ -12,15 +14,38 @@ RawFile::~RawFile() {
 
 bool RawFile::open(const std::string& path) {
     close();
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_)
+    failed_path_ = path;
+    not_regular_ = false;
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    path_ = path;
     struct stat st {};
-    size_ = (fstat(fileno(file_), &st) == 0 && S_ISREG(st.st_mode))
-                ? static_cast<std::uint64_t>(st.st_size)
-                : 0;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        not_regular_ = true;
+        ::close(fd);
+        return false;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags == -1 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        ::close(fd);
+        return false;
+    }
+    file_ = fdopen(fd, "rb");
+    if (!file_) {
+        ::close(fd);
+        return false;
+    }
+    path_ = path;
+    size_ = static_cast<std::uint64_t>(st.st_size);
     return true;
+}
+
+std::string RawFile::open_failure() const {
+    std::string text = "Unable to open " + failed_path_;
+    if (not_regular_)
+        text += ": not a regular file";
+    return text.size() > 255 ? text.substr(0, 255) : text;
 }
 
 void RawFile::close() {
@@ -57,9 +82,12 @@ std::ptrdiff_t MemorySource::read(char* buffer, std::size_t size) {
 
 LineReader::LineReader(RawSource& source, std::size_t chunk_size)
     : source_(source), limit_(std::max<std::size_t>(chunk_size, 64) + max_line_length) {
-    // A small file needs no more than its own size; the buffer grows when a line needs it.
+    // A small file needs no more than its own size, and a source of unknown size starts
+    // small; the buffer grows when a line needs it.
     const std::uint64_t known = source.size();
-    capacity_ = known > 0 && known + 64 < limit_ ? static_cast<std::size_t>(known) + 64 : limit_;
+    capacity_ = known == 0                 ? std::size_t{64} << 10
+                : known + 64 < limit_ ? static_cast<std::size_t>(known) + 64
+                                      : limit_;
     capacity_ = std::min(capacity_, std::max<std::size_t>(chunk_size, 64));
     buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
 }

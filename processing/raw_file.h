@@ -31,8 +31,12 @@ class RawFile : public RawSource {
     RawFile(const RawFile&) = delete;
     RawFile& operator=(const RawFile&) = delete;
 
-    bool open(const std::string& path);  // false when the file cannot be opened for reading
+    // False when the file cannot be opened for reading, or is no regular file: a FIFO or a
+    // device would be read forever (or block the open itself), so it is refused unread.
+    bool open(const std::string& path);
     void close();
+    // Why the last open failed, for the message box: "Unable to open <path>[: reason]".
+    std::string open_failure() const;
     bool is_open() const { return file_ != nullptr; }
     const std::string& path() const { return path_; }
 
@@ -43,6 +47,8 @@ class RawFile : public RawSource {
   private:
     std::FILE* file_ = nullptr;
     std::string path_;
+    std::string failed_path_;
+    bool not_regular_ = false;
     std::uint64_t size_ = 0;
 };
 

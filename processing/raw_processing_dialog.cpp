@@ -1,6 +1,8 @@
 #include "processing/raw_processing_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -19,11 +21,16 @@
 #include "processing/processing_log_model_qt.h"
 #include "processing/result_table_model_qt.h"
 
+#include <optional>
+
 namespace quelmar::processing {
 
 namespace {
 constexpr int progress_steps = 1000;
 constexpr const char* kept_channel = "quelmar_kept_channel";
+constexpr const char* shown_text = "quelmar_shown_text";
+constexpr const char* shown_value = "quelmar_shown_value";
+constexpr const char* shown_index = "quelmar_shown_index";
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -38,9 +45,56 @@ QComboBox* make_choice_box(std::span<const Choice> choices, QWidget* parent) {
     return box;
 }
 
+void show_field(QLineEdit* edit, const std::string& text, double exact) {
+    edit->setText(qs(text));
+    edit->setProperty(shown_text, edit->text());
+    edit->setProperty(shown_value, exact);
+}
+
+namespace {
+std::optional<double> untouched(const QLineEdit* edit) {
+    const QVariant value = edit->property(shown_value);
+    if (!value.isValid() || edit->property(shown_text).toString() != edit->text())
+        return std::nullopt;
+    return value.toDouble();
+}
+}  // namespace
+
+float read_real_field(QLineEdit* edit) {
+    if (const auto v = untouched(edit))
+        return static_cast<float>(*v);
+    return read_real(edit_text(edit));
+}
+
+std::uint8_t read_state_field(QLineEdit* edit) {
+    if (const auto v = untouched(edit))
+        return static_cast<std::uint8_t>(*v);
+    return read_state(edit_text(edit));
+}
+
+std::uint32_t read_concentration_field(QLineEdit* edit) {
+    if (const auto v = untouched(edit))
+        return static_cast<std::uint32_t>(*v);
+    return read_concentration(edit_text(edit));
+}
+
+void show_check(QCheckBox* box, std::uint8_t value) {
+    box->setChecked(value != 0);
+    box->setProperty(shown_value, static_cast<int>(value));
+}
+
+std::uint8_t read_check(QCheckBox* box) {
+    const QVariant value = box->property(shown_value);
+    if (value.isValid() && box->isChecked() == (value.toInt() != 0))
+        return static_cast<std::uint8_t>(value.toInt());
+    return box->isChecked() ? 1 : 0;
+}
+
 void show_choice(QComboBox* box, std::span<const Choice> choices, std::uint8_t value) {
     box->setProperty(kept_channel, QVariant());
     box->setCurrentIndex(choice_index(choices, value));
+    box->setProperty(shown_index, box->currentIndex());
+    box->setProperty(shown_value, static_cast<int>(value));
 }
 
 void show_channel(QComboBox* box, std::span<const Choice> choices, std::uint8_t value) {
@@ -50,6 +104,7 @@ void show_channel(QComboBox* box, std::span<const Choice> choices, std::uint8_t 
     }
     box->setCurrentIndex(-1);
     box->setProperty(kept_channel, static_cast<int>(value));
+    box->setProperty(shown_index, QVariant());
 }
 
 std::uint8_t read_choice(QComboBox* box, std::span<const Choice> choices) {
@@ -58,6 +113,9 @@ std::uint8_t read_choice(QComboBox* box, std::span<const Choice> choices) {
         const QVariant kept = box->property(kept_channel);
         return kept.isValid() ? static_cast<std::uint8_t>(kept.toInt()) : 0;
     }
+    const QVariant shown = box->property(shown_index);
+    if (shown.isValid() && shown.toInt() == index)
+        return static_cast<std::uint8_t>(box->property(shown_value).toInt());
     return choice_value(choices, index);
 }
 
@@ -144,20 +202,36 @@ bool RawProcessingDialog::start() {
     if (path.isEmpty())
         return false;
     if (!file_.open(path.toStdString())) {
-        ui::show_message(
-            this, QString::fromUtf8(texts().caption),
-            qs(common::format_text("Unable to open %s", path.toLocal8Bit().constData())),
-            ui::PromptIcon::error);
+        ui::show_message(this, QString::fromUtf8(texts().caption), qs(file_.open_failure()),
+                          ui::PromptIcon::error);
         return false;
     }
     update_buttons();
-    const HeaderScan scan = scan_header(file_);
-    if (scan.read_error) {
+    // The pH scan reads the whole file, and so does any scan of a file without an end
+    // marker: it runs on the worker with the dialog's progress bar and Cancel, the window
+    // shown and answering meanwhile.
+    auto scan = std::make_shared<HeaderScan>();
+    setWindowModality(Qt::ApplicationModal);  // as exec() will keep it
+    show();
+    QEventLoop loop;
+    scan_loop_ = &loop;
+    run_in_background(
+        [this, scan](const PassControl& control) {
+            WatchedSource watched(file_, control);
+            *scan = scan_header(watched);
+        },
+        [&loop] { loop.quit(); });
+    if (busy())
+        loop.exec();
+    scan_loop_ = nullptr;
+    if (cancel_requested_.load() || !worker_failure_.empty() || !file_.is_open())
+        return false;
+    if (scan->read_error) {
         ui::show_message(this, QString::fromUtf8(texts().read_error_caption),
                           QString::fromUtf8(io_error_text), ui::PromptIcon::error);
         return false;
     }
-    if (!scan.header_found) {
+    if (!scan->header_found) {
         ui::show_message(this, QString::fromUtf8(texts().caption),
                           QString::fromUtf8(texts().no_parameters), ui::PromptIcon::warning);
         return true;
@@ -176,6 +250,10 @@ void RawProcessingDialog::process_pressed() {
         return;
     log_.clear();
     save_allowed_ = false;
+    // The rows of the previous run go whether or not these parameters are accepted: rows
+    // left beside a refusal would pass for the results of what the fields now show.
+    table_.clear();
+    table_.set_columns(result_columns());
     const std::string refused = read_parameters();
     if (!refused.empty()) {
         refresh_views();
@@ -184,8 +262,6 @@ void RawProcessingDialog::process_pressed() {
                           ui::PromptIcon::warning);
         return;
     }
-    table_.clear();
-    table_.set_columns(result_columns());
     Pass pass = make_pass();
     auto stats = std::make_shared<PassStats>();
     run_in_background(
@@ -198,7 +274,7 @@ void RawProcessingDialog::process_pressed() {
                     save_allowed_ = true;
                     break;
                 case PassStatus::cancelled:
-                    log_.add(
+                    log_.add_closing(
                         "Processing cancelled: the results list holds the rows made "
                         "before it");
                     break;
@@ -241,6 +317,7 @@ void RawProcessingDialog::run_in_background(std::function<void(const PassControl
     if (busy())
         return;
     cancel_requested_.store(false);
+    worker_failure_.clear();
     done_ = std::move(done);
     progress_->setValue(0);
     refresh_views();
@@ -252,7 +329,15 @@ void RawProcessingDialog::run_in_background(std::function<void(const PassControl
             QMetaObject::invokeMethod(
                 this, [this, done, total] { set_progress(done, total); }, Qt::QueuedConnection);
         };
-        work(control);
+        // Nothing the pass throws (memory exhausted by a hostile file, say) may end the
+        // program: it ends the pass and the window says so.
+        try {
+            work(control);
+        } catch (const std::exception& e) {
+            worker_failure_ = e.what();
+        } catch (...) {
+            worker_failure_ = "unknown error";
+        }
         QMetaObject::invokeMethod(
             this, [this] { work_finished(); }, Qt::QueuedConnection);
     });
@@ -276,6 +361,13 @@ void RawProcessingDialog::work_finished() {
     done_ = nullptr;
     if (done)
         done();
+    if (!worker_failure_.empty()) {
+        // What the pass left is not to be trusted: nothing is saved from it.
+        save_allowed_ = false;
+        log_.add_closing("Processing stopped: " + worker_failure_);
+        ui::show_message(this, QString::fromUtf8(texts().caption),
+                          qs("Processing stopped: " + worker_failure_), ui::PromptIcon::error);
+    }
     refresh_views();
     update_buttons();
 }
@@ -313,6 +405,8 @@ void RawProcessingDialog::reject() {
     done_ = nullptr;
     refresh_timer_->stop();
     file_.close();
+    if (scan_loop_)
+        scan_loop_->quit();
     QDialog::reject();
 }
 

@@ -21,7 +21,9 @@
 #include "processing/raw_file.h"
 #include "processing/result_table.h"
 
+class QCheckBox;
 class QComboBox;
+class QEventLoop;
 class QLineEdit;
 class QListView;
 class QProgressBar;
@@ -101,6 +103,8 @@ class RawProcessingDialog : public QDialog {
     std::thread worker_;
     std::atomic<bool> cancel_requested_{false};
     std::function<void()> done_;
+    std::string worker_failure_;  // set by the worker, read after it is joined
+    QEventLoop* scan_loop_ = nullptr;  // while start() waits for the header scan
     QWidget* parameters_area_ = nullptr;
     QVBoxLayout* parameters_layout_ = nullptr;
     QTableView* results_view_ = nullptr;
@@ -119,13 +123,25 @@ class RawProcessingDialog : public QDialog {
 
 // Combo boxes and edits filled from the choice tables and read back through the form rules.
 QComboBox* make_choice_box(std::span<const Choice> choices, QWidget* parent);
+// Fields show their values rounded ("%.5f", "%g", "%.2f"), clamped (states above 254) or
+// as the nearest entry of a list; while a field still shows what it was given, it reads back
+// the exact value it was given, so that an untouched field computes as `quelmar-cli process`
+// does on the same file. An edited field reads as typed.
+void show_field(QLineEdit* edit, const std::string& text, double exact);
+float read_real_field(QLineEdit* edit);
+std::uint8_t read_state_field(QLineEdit* edit);
+std::uint32_t read_concentration_field(QLineEdit* edit);
+void show_check(QCheckBox* box, std::uint8_t value);  // checked when non-zero
+std::uint8_t read_check(QCheckBox* box);              // 1 when checked
+
 // Selects the entry of `value`, the first one when it has none.
 void show_choice(QComboBox* box, std::span<const Choice> choices, std::uint8_t value);
 // A channel list: a channel that is none of the entries (a header may hold any byte) leaves
 // the list without a selection and is kept, so that it reads back as itself and the settings
 // check refuses it, instead of the first channel being used in its place.
 void show_channel(QComboBox* box, std::span<const Choice> choices, std::uint8_t value);
-// The selected entry's value; 0 without a selection (or the kept channel).
+// The selected entry's value; 0 without a selection (or the kept channel); the value shown
+// while the selection is still the one shown.
 std::uint8_t read_choice(QComboBox* box, std::span<const Choice> choices);
 std::string edit_text(QLineEdit* edit);
 

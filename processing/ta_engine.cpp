@@ -55,7 +55,10 @@ bool TaEngine::feed(const RawRecord& r) {
         const std::uint8_t q = previous_;
         double* target = nullptr;
         int trigger = -1;
-        if (q == p.blank_state_led1) {
+        // 255 is "no state": a parameter left at it matches no record, so neither the start
+        // of a file nor its end-of-file record closes or opens a measurement there.
+        if (q == no_state) {
+        } else if (q == p.blank_state_led1) {
             log(format_text("exited blank (led1) measurement state (%u)", q));
             target = &averages_.b1;
             trigger = 0;
@@ -90,13 +93,13 @@ bool TaEngine::feed(const RawRecord& r) {
                 ready = true;
             }
         }
-        if (s == p.sample_intake_state) {
+        if (s != no_state && s == p.sample_intake_state) {
             log("entered sample intake state");
             result_ = {};
             result_.time = r.sensor_time;
         }
-        if (s == p.blank_state_led1 || s == p.blank_state_led2 || s == p.sample_state_led1 ||
-            s == p.sample_state_led2) {
+        if (s != no_state && (s == p.blank_state_led1 || s == p.blank_state_led2 ||
+                              s == p.sample_state_led1 || s == p.sample_state_led2)) {
             log(format_text("entering a measurement state (%u)", s));
             channel_sum_ = t0_sum_ = t1_sum_ = 0;
             count_ = 0;

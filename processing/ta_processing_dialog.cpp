@@ -89,18 +89,17 @@ void TaProcessingDialog::show_parameters() {
     showing_ = true;
     const auto& p = settings_.params;
     auto number = [](QLineEdit* e, unsigned v) { e->setText(QString::number(v)); };
-    auto real = [](QLineEdit* e, float v) {
-        e->setText(QString::fromStdString(real_text(v, real_format)));
-    };
+    auto real = [](QLineEdit* e, float v) { show_field(e, real_text(v, real_format), v); };
+    auto state = [](QLineEdit* e, std::uint8_t v) { show_field(e, std::to_string(v), v); };
     show_choice(sensor_version, sensor_version_choices(), p.sensor_version);
     show_channel(measurement_channel, channel_choices(), p.measurement_channel);
     show_channel(monitoring_channel_led1, channel_choices(), p.monitoring_channel_led1);
     show_channel(monitoring_channel_led2, channel_choices(), p.monitoring_channel_led2);
-    number(sample_intake_state, p.sample_intake_state);
-    number(blank_state_led1, p.blank_state_led1);
-    number(blank_state_led2, p.blank_state_led2);
-    number(sample_state_led1, p.sample_state_led1);
-    number(sample_state_led2, p.sample_state_led2);
+    state(sample_intake_state, p.sample_intake_state);
+    state(blank_state_led1, p.blank_state_led1);
+    state(blank_state_led2, p.blank_state_led2);
+    state(sample_state_led1, p.sample_state_led1);
+    state(sample_state_led2, p.sample_state_led2);
     show_choice(processing_trigger, ta_trigger_choices(), p.processing_trigger);
     real(ct, p.ct);
     real(acid_molarity, p.acid_molarity);
@@ -122,18 +121,18 @@ TaSettings TaProcessingDialog::settings_from_controls() const {
     p.measurement_channel = read_choice(measurement_channel, channel_choices());
     p.monitoring_channel_led1 = read_choice(monitoring_channel_led1, channel_choices());
     p.monitoring_channel_led2 = read_choice(monitoring_channel_led2, channel_choices());
-    p.sample_intake_state = read_state(edit_text(sample_intake_state));
-    p.blank_state_led1 = read_state(edit_text(blank_state_led1));
-    p.blank_state_led2 = read_state(edit_text(blank_state_led2));
-    p.sample_state_led1 = read_state(edit_text(sample_state_led1));
-    p.sample_state_led2 = read_state(edit_text(sample_state_led2));
+    p.sample_intake_state = read_state_field(sample_intake_state);
+    p.blank_state_led1 = read_state_field(blank_state_led1);
+    p.blank_state_led2 = read_state_field(blank_state_led2);
+    p.sample_state_led1 = read_state_field(sample_state_led1);
+    p.sample_state_led2 = read_state_field(sample_state_led2);
     p.processing_trigger = read_choice(processing_trigger, ta_trigger_choices());
-    p.ct = read_real(edit_text(ct));
-    p.acid_molarity = read_real(edit_text(acid_molarity));
-    p.pka = read_real(edit_text(pka));
-    p.e1 = read_real(edit_text(e1));
-    p.e2 = read_real(edit_text(e2));
-    p.e3 = read_real(edit_text(e3));
+    p.ct = read_real_field(ct);
+    p.acid_molarity = read_real_field(acid_molarity);
+    p.pka = read_real_field(pka);
+    p.e1 = read_real_field(e1);
+    p.e2 = read_real_field(e2);
+    p.e3 = read_real_field(e3);
     return s;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "common/csv_writer.h"
@@ -25,16 +26,6 @@ int usage_error(const char* what, const char* arg) {
     return exit_usage;
 }
 
-bool write_log(const std::string& path, const processing::ProcessingLog& log) {
-    common::CsvWriter writer;
-    bool ok = writer.open(path);
-    for (const auto& line : log.all())
-        ok = ok && writer.write_line(line);
-    ok = ok && writer.commit();
-    if (!ok)
-        std::fprintf(stderr, "Failed to write the processing log: %s\n", writer.error().c_str());
-    return ok;
-}
 
 int run_process(int argc, char** argv) {
     processing::ProcessRequest request;
@@ -79,7 +70,24 @@ int run_process(int argc, char** argv) {
         return usage_error("no raw output file given", nullptr);
 
     processing::ProcessOutcome outcome;
-    processing::run_process_request(request, outcome);
+    // The whole log goes to disk line by line as the pass writes it; what the outcome keeps
+    // in memory is bounded, so a garbage file of any size is processed in bounded memory.
+    common::CsvWriter log_writer;
+    bool log_ok = true;
+    if (!log_path.empty()) {
+        log_ok = log_writer.open(log_path);
+        if (log_ok)
+            outcome.log.set_sink([&](const std::string& line) {
+                log_ok = log_writer.write_line(line) && log_ok;
+            });
+    }
+    try {
+        processing::run_process_request(request, outcome);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quelmar-cli process: processing stopped: %s\n", e.what());
+        return exit_failure;
+    }
+    outcome.log.set_sink(nullptr);
     for (const auto& m : outcome.messages)
         std::fprintf(stderr, "%s\n", m.c_str());
     if (outcome.status == processing::process_usage) {
@@ -87,8 +95,11 @@ int run_process(int argc, char** argv) {
         return outcome.status;
     }
     int status = outcome.status;
-    if (!log_path.empty() && !write_log(log_path, outcome.log))
+    if (!log_path.empty() && !(log_ok && log_writer.commit())) {
+        std::fprintf(stderr, "Failed to write the processing log: %s\n",
+                     log_writer.error().c_str());
         status = exit_failure;
+    }
     if (!outcome.has_rows)
         return status;
     if (output.empty()) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -122,6 +124,64 @@ TEST(DataPass, CancelStopsThePass) {
     const PassStats stats = run_nutrient_pass(f, scan(f), table, log, control);
     EXPECT_EQ(PassStatus::cancelled, stats.status);
     EXPECT_LT(stats.lines, 10000u);
+}
+
+TEST(DataPass, LogIsBoundedWhileItsSinkSeesEveryLine) {
+    // A garbage-like file that changes between measurement states on every line writes a
+    // log line per line: the memory keeps a fixed number and says so in its last line, the
+    // sink (the command line's file) gets them all.
+    std::string text = nutrient_header();
+    for (unsigned i = 0; i < 3000; ++i)
+        text += data_line(i, i % 2 ? 2 : 3, all_channels(1));
+    MemorySource f(text);
+    ProcessingLog log(1000);
+    std::vector<std::string> sunk;
+    log.set_sink([&](const std::string& line) { sunk.push_back(line); });
+    ResultTable table;
+    run_nutrient_pass(f, scan(f), table, log);
+    ASSERT_EQ(1001u, log.size());
+    EXPECT_EQ("Processing log full: the lines after the first 1000 are not shown here",
+              log.line(1000));
+    EXPECT_EQ(sunk.size(), 1000 + log.dropped());
+    EXPECT_GT(sunk.size(), 6000u);
+    ProcessingLog whole(1000000);
+    ResultTable again;
+    run_nutrient_pass(f, scan(f), again, whole);
+    EXPECT_EQ(whole.all(), sunk);
+    // A closing line is kept past the cap; clearing starts the count again.
+    log.add_closing("Processing cancelled");
+    EXPECT_EQ("Processing cancelled", log.line(1001));
+    log.clear();
+    log.set_sink(nullptr);
+    log.add("again");
+    EXPECT_EQ(1u, log.size());
+    EXPECT_EQ(0u, log.dropped());
+}
+
+TEST(DataPass, WatchedSourceReportsProgressAndFailsOnceCancelled) {
+    std::string text = nutrient_header();
+    for (unsigned i = 0; i < 200000; ++i)  // about 20 MB, for several progress calls
+        text += data_line(i, 0, all_channels(1));
+    MemorySource f(text);
+    std::atomic<bool> cancel{false};
+    std::vector<std::uint64_t> progress;
+    PassControl control;
+    control.cancel = &cancel;
+    control.progress = [&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_EQ(text.size(), total);
+        progress.push_back(done);
+    };
+    WatchedSource watched(f, control);
+    PhSettings ph;
+    HeaderScan scan = scan_ph_header(watched, ph);  // reads to the end of the file
+    EXPECT_FALSE(scan.read_error);
+    EXPECT_TRUE(scan.header_found);
+    ASSERT_GE(progress.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    cancel = true;
+    scan = scan_ph_header(watched, ph);
+    EXPECT_TRUE(scan.read_error);
+    EXPECT_TRUE(watched.cancelled());
 }
 
 TEST(DataPass, FastScanfAndTwoThreadReadingGiveTheSameResultsAndLog) {

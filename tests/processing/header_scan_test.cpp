@@ -9,6 +9,7 @@
 #include "common/bytes.h"
 #include "config/chemistry_parameters.h"
 #include "processing/nutrient_engine.h"
+#include "processing/processing_form.h"
 
 namespace quelmar::processing {
 namespace {
@@ -80,6 +81,34 @@ TEST(HeaderScan, ValueFormsAndWidths) {
     EXPECT_EQ(0u, concentration_thousandths(-3));
     EXPECT_EQ(4294967295u, concentration_thousandths(1e30));
     EXPECT_EQ(0u, concentration_thousandths(std::nan("")));
+}
+
+TEST(HeaderScan, StandardConcentrationsAreTheDecimalsAsWritten) {
+    // Every two-decimal value up to 100 µM, through the header key and through the dialog's
+    // field: "2.01" is 2010 thousandths (2.01 × 1000 in binary truncates to 2009).
+    for (int hundredths = 0; hundredths <= 10000; ++hundredths) {
+        const std::string value =
+            std::to_string(hundredths / 100) + "." + std::to_string(hundredths % 100 / 10) +
+            std::to_string(hundredths % 10);
+        NutrientSettings s;
+        ASSERT_TRUE(apply_nutrient_key("%QUELMAR.CHEMISTRY.STANDARD1_CONCENTRATION=" + value, s,
+                                       NutrientReader::single_file));
+        ASSERT_EQ(s.params.standard1_concentration, static_cast<std::uint32_t>(hundredths * 10))
+            << value;
+        ASSERT_EQ(read_concentration(value), static_cast<std::uint32_t>(hundredths * 10)) << value;
+    }
+    // The other forms the key takes: exponent, hexadecimal, infinity, beyond 32 bits.
+    const std::pair<const char*, std::uint32_t> forms[] = {
+        {" 2.01e1", 20100}, {"0x1p3", 8000}, {"inf", 4294967295u}, {"-inf", 0},
+        {"nan", 0},         {"1e12", 4294967295u}, {"-2.01", 0}, {"1.2345", 1234}};
+    for (const auto& [value, expected] : forms) {
+        NutrientSettings s;
+        ASSERT_TRUE(apply_nutrient_key(
+            std::string("%QUELMAR.CHEMISTRY.STANDARD2_CONCENTRATION=") + value, s,
+            NutrientReader::multi_file));
+        EXPECT_EQ(s.params.standard2_concentration, expected) << value;
+        EXPECT_EQ(read_concentration(value), expected) << value;
+    }
 }
 
 TEST(HeaderScan, PhWidths) {

@@ -122,6 +122,18 @@ TEST(NutrientEngine, FileEndingInsideTheTriggerStateStillYieldsItsRow) {
     EXPECT_TRUE(cut.results.empty());
 }
 
+TEST(NutrientEngine, StateLeftAt255ClosesAndOpensNothing) {
+    // Blank and intake states left at 255 ("none"), the previous state before the first
+    // record and the end-of-file record's state: nothing is closed, opened or logged there.
+    NutrientSettings s = settings(0, 3);
+    s.params.blank_measurement_state = no_state;
+    s.params.sample_intake_state = no_state;
+    NutrientRun run = feed(s, {{idle, b}, {std1, s1}, {no_state, b}, {sample, sa}, {idle, b}});
+    EXPECT_TRUE(run.results.empty());
+    for (const auto& line : run.log)
+        EXPECT_EQ(std::string::npos, line.find("255")) << line;
+}
+
 TEST(NutrientEngine, BlankTriggerUsesEarlierAverages) {
     NutrientRun run =
         feed(settings(2, 3),

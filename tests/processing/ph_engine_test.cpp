@@ -89,6 +89,8 @@ TEST(PhEngine, TenSamplesAreTooFewElevenGiveAResult) {
     double expected = 0;
     ASSERT_TRUE(ph_from_ratio(r.r, 20.0, 35.0, 1.0, 0.0, expected));
     EXPECT_DOUBLE_EQ(expected, r.ph);  // dpH/dT = 0: the pH at the thermistor temperature
+    // r = 1.2, 20 °C, S = 35, from the indicator equation evaluated apart from this program.
+    EXPECT_NEAR(7.819785114704042, r.ph, 1e-9);
     EXPECT_EQ(500u, r.time);
     EXPECT_TRUE(r.valid);
     EXPECT_EQ("entered sample intake state (1)", eleven.log[0]);
@@ -140,6 +142,32 @@ TEST(PhEngine, CloseLogsTheBlankAndTheWindow) {
     EXPECT_TRUE(logged(run, "blank_start_index=0, blank_end_index=0"));
     EXPECT_TRUE(logged(run, "abs578max(i,x,y,t) = (1,0.500000,0.600000,20.000000)"));
     EXPECT_TRUE(logged(run, "sensor cal scale=1.000000, offset=0.000000"));
+}
+
+TEST(PhEquation, MatchesTheIndicatorEquationEvaluatedApart) {
+    // Expected values computed from the published equation outside this program.
+    double ph = 0;
+    ASSERT_TRUE(ph_from_ratio(1.0, 25.0, 35.0, 1.0, 0.0, ph));
+    EXPECT_NEAR(7.670834190487664, ph, 1e-12);
+    ASSERT_TRUE(ph_from_ratio(0.8, 15.0, 33.5, 1.0, 0.0, ph));
+    EXPECT_NEAR(7.699609624099392, ph, 1e-12);
+    // The adjustment applies before the equation: 0.5 × 1.6 + 0 is the ratio 0.8.
+    ASSERT_TRUE(ph_from_ratio(1.6, 15.0, 33.5, 0.5, 0.0, ph));
+    EXPECT_NEAR(7.699609624099392, ph, 1e-12);
+}
+
+TEST(PhEngine, StateLeftAt255ClosesAndOpensNothing) {
+    // A measurement state of 255 ("none") is the previous state before the first record and
+    // the state of the end-of-file record: no measurement is closed or opened there.
+    PhSettings s = settings();
+    s.params.sample_measurement_state = no_state;
+    s.params.sample_intake_state = no_state;
+    PhRun run;
+    PhEngine e(s, [&](std::string l) { run.log.push_back(l); });
+    for (int k = 0; k < 20; ++k)
+        EXPECT_FALSE(e.feed(sample_record(k % 3 ? measure : no_state, 0.1 * k, 0.1 * k)));
+    EXPECT_FALSE(e.feed(end_of_file_record()));
+    EXPECT_TRUE(run.log.empty());
 }
 
 TEST(PhEquation, FailsWithoutAValue) {

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "processing/example_files.h"
 #include "processing/nutrient_engine.h"
 #include "processing/processing_messages.h"
@@ -166,15 +168,44 @@ TEST_F(ProcessCommand, ReadErrorAndMissingFile) {
     ProcessOutcome missing;
     run(single((dir_ / "absent.csv").string()), missing);
     EXPECT_EQ(process_read_error, missing.status);
-    ProcessRequest r = single(dir_.string());  // a folder opens but cannot be read
+    EXPECT_EQ("Unable to open " + (dir_ / "absent.csv").string(), missing.messages.at(0));
+    // A regular file every read of which fails (this process's memory at address 0).
+    ProcessRequest r = single("/proc/self/mem");
     r.chemistry = Chemistry::dic;
-    ProcessOutcome folder;
-    run(r, folder);
-    EXPECT_EQ(process_read_error, folder.status);
-    EXPECT_EQ("I/O error reading input file", folder.messages.at(0));
+    ProcessOutcome failing;
+    run(r, failing);
+    EXPECT_EQ(process_read_error, failing.status);
+    EXPECT_EQ("I/O error reading input file", failing.messages.at(0));
     ProcessOutcome unnamed;
-    run(single(dir_.string()), unnamed);  // also before the chemistry is known
+    run(single("/proc/self/mem"), unnamed);  // also before the chemistry is known
     EXPECT_EQ(process_read_error, unnamed.status);
+}
+
+TEST_F(ProcessCommand, PipesDevicesAndFoldersAreRefusedUnread) {
+    // A FIFO with no writer would block the open, one with a writer be read for ever; a
+    // device like /dev/zero never ends.
+    const fs::path fifo = dir_ / "fifo.csv";
+    fs::remove(fifo);
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    for (const std::string path : {fifo.string(), std::string("/dev/zero"), dir_.string()}) {
+        for (bool named : {false, true}) {
+            ProcessRequest r = single(path);
+            if (named)
+                r.chemistry = Chemistry::ph;
+            ProcessOutcome out;
+            run(r, out);
+            EXPECT_EQ(process_read_error, out.status) << path;
+            ASSERT_EQ(1u, out.messages.size());
+            EXPECT_EQ("Unable to open " + path + ": not a regular file", out.messages[0]);
+        }
+        ProcessRequest multi;
+        multi.multi = true;
+        multi.files = {path};
+        ProcessOutcome out;
+        run(multi, out);
+        EXPECT_EQ(process_read_error, out.status) << path;
+    }
+    fs::remove(fifo);
 }
 
 TEST_F(ProcessCommand, MultiFileBatchTagsRowsAndSkipsOtherChemistries) {

@@ -12,10 +12,13 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <sys/stat.h>
 
 #include "ui/prompts.h"
 #include "processing/dic_processing_dialog.h"
@@ -120,6 +123,54 @@ TEST_F(ProcessingDialog, EachDialogSavesWhatTheCommandLineWrites) {
     saves_what_the_cli_writes<DicProcessingDialog>(dic_example(o), 3);
 }
 
+// The example file with one header key's value replaced.
+std::string with_key(std::string text, const std::string& key, const std::string& value) {
+    const std::string start = "%QUELMAR." + key + "=";
+    const std::size_t at = text.find(start);
+    EXPECT_NE(std::string::npos, at) << key;
+    if (at == std::string::npos)
+        return text;
+    const std::size_t end = text.find('\n', at);
+    return text.replace(at + start.size(), end - at - start.size(), value);
+}
+
+TEST_F(ProcessingDialog, UntouchedFieldsComputeWithTheHeaderValuesNotTheirDisplay) {
+    // Values that "%g" (TA), "%.5f" (pH) and "%.2f" (DIC CRM) do not show exactly: the
+    // dialogs still compute with what the header gave, as the command line does.
+    ExampleOptions o;
+    o.cycles = 3;
+    std::string ta = with_key(ta_example(o), "CHEMISTRY.ACID_MOLARITY", "0.1000123");
+    ta = with_key(ta, "CHEMISTRY.e1", "0.0051234567");
+    saves_what_the_cli_writes<TaProcessingDialog>(ta, 3);
+    std::string ph = with_key(ph_example(o), "CHEMISTRY.DPH_BY_DT", "-0.0158234");
+    ph = with_key(ph, "CHEMISTRY.R_ADJUSTMENT_SCALE", "1.0000456");
+    ph = with_key(ph, "CHEMISTRY.ABSORBANCE_MIN_434", "0.1000049");
+    saves_what_the_cli_writes<PhProcessingDialog>(ph, 3);
+    const std::string dic = with_key(dic_example(o), "CHEMISTRY.INLET.0.CRM_VALUE", "2030.456");
+    saves_what_the_cli_writes<DicProcessingDialog>(dic, 3);
+
+    // What the fields show, and what they read back untouched and after an edit.
+    prompts.choose(write("ta.csv", with_key(ta, "CHEMISTRY.BLANK_MEASUREMENT_STATE_LED2", "255")));
+    TaProcessingDialog t;
+    ASSERT_TRUE(t.start());
+    EXPECT_EQ("0.100012", t.acid_molarity->text().toStdString());
+    EXPECT_EQ("255", t.blank_state_led2->text().toStdString());
+    TaSettings s = t.settings_from_controls();
+    EXPECT_EQ(0.1000123f, s.params.acid_molarity);
+    EXPECT_EQ(255, s.params.blank_state_led2);  // typed, 255 would read as 254
+    t.acid_molarity->setText("0.1000124");
+    t.blank_state_led2->setText("300");
+    s = t.settings_from_controls();
+    EXPECT_EQ(0.1000124f, s.params.acid_molarity);
+    EXPECT_EQ(254, s.params.blank_state_led2);
+
+    prompts.choose(write("dic.csv", dic));
+    DicProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    EXPECT_EQ("2030.46", d.inlets[0].crm_value->text().toStdString());
+    EXPECT_EQ(2030.456f, d.settings_from_controls().params.inlets[0].crm_value);
+}
+
 TEST_F(ProcessingDialog, MultiFileDialogRunsTheBatchAtOnce) {
     ExampleOptions o;
     o.cycles = 2;
@@ -205,12 +256,25 @@ TEST_F(ProcessingDialog, AnotherChemistryClosesTheDialog) {
 }
 
 TEST_F(ProcessingDialog, UnreadableFileShowsTheReadError) {
-    // A folder opens for reading but every read fails.
-    prompts.choose(QString::fromStdString(dir_.string()));
+    // A regular file every read of which fails (this process's memory at address 0).
+    prompts.choose(QStringLiteral("/proc/self/mem"));
     PhProcessingDialog d;
     EXPECT_FALSE(d.start());
     EXPECT_EQ("Process Raw pH Output", prompts.last_message().title.toStdString());
     EXPECT_EQ("I/O error reading input file", prompts.last_message().text.toStdString());
+    // A FIFO or a device would be read for ever: refused before any read.
+    const fs::path fifo = dir_ / "fifo.csv";
+    fs::remove(fifo);
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    for (const std::string path : {fifo.string(), std::string("/dev/zero")}) {
+        prompts.choose(QString::fromStdString(path));
+        PhProcessingDialog refused;
+        EXPECT_FALSE(refused.start());
+        EXPECT_EQ("Process Raw pH Data", prompts.last_message().title.toStdString());
+        EXPECT_EQ("Unable to open " + path + ": not a regular file",
+                  prompts.last_message().text.toStdString());
+    }
+    fs::remove(fifo);
 }
 
 TEST_F(ProcessingDialog, ChannelBeyondTheEightIsRefusedNotReplaced) {
@@ -243,12 +307,79 @@ TEST_F(ProcessingDialog, PhIntervalOfZeroIsRefused) {
     ASSERT_TRUE(d.start());
     EXPECT_EQ("100", d.sample_interval->text().toStdString());
     EXPECT_EQ("-0.01582", d.dph_dt->text().toStdString());
+    d.process_pressed();
+    wait(d);
+    ASSERT_EQ(static_cast<std::size_t>(o.cycles), d.results().row_count());
+    // The refusal also takes away the rows of the run before: they are not the results of
+    // what the fields now say.
     d.sample_interval->setText("0");
     d.process_pressed();
     wait(d);
     EXPECT_EQ(0u, d.results().row_count());
+    EXPECT_EQ(0, d.results_view()->model()->rowCount());
+    EXPECT_FALSE(d.save_button()->isEnabled());
     EXPECT_EQ("Process Raw pH Data", prompts.last_message().title.toStdString());
     EXPECT_NE(std::string::npos, prompts.last_message().text.toStdString().find("interval of 0"));
+}
+
+// A pass that throws, as one would when a hostile file exhausts memory.
+class ThrowingPhDialog : public PhProcessingDialog {
+  protected:
+    Pass make_pass() override {
+        return [](RawSource&, ResultTable& table, ProcessingLog&, const PassControl&) -> PassStats {
+            table.add_row({"half", "a", "row"});
+            throw std::bad_alloc();
+        };
+    }
+};
+
+TEST_F(ProcessingDialog, AnExceptionInThePassEndsThePassNotTheProgram) {
+    ExampleOptions o;
+    prompts.choose(write("ph.csv", ph_example(o)));
+    ThrowingPhDialog d;
+    ASSERT_TRUE(d.start());
+    d.process_pressed();
+    wait(d);
+    EXPECT_FALSE(d.busy());
+    EXPECT_EQ("Process Raw pH Data", prompts.last_message().title.toStdString());
+    EXPECT_EQ("Processing stopped: std::bad_alloc", prompts.last_message().text.toStdString());
+    EXPECT_EQ("Processing stopped: std::bad_alloc",
+              d.processing_log().line(d.processing_log().size() - 1));
+    EXPECT_FALSE(d.save_button()->isEnabled());
+    EXPECT_TRUE(d.process_button()->isEnabled());
+}
+
+// A header scan that reads the file over and over until it is cancelled, as the pH scan of a
+// huge file would seem to.
+class EndlessScanDialog : public PhProcessingDialog {
+  protected:
+    HeaderScan scan_header(RawSource& file) override {
+        char buffer[4096];
+        for (;;) {
+            const std::ptrdiff_t n = file.read(buffer, sizeof buffer);
+            if (n < 0)
+                return {false, true};
+            if (n == 0)
+                file.rewind();
+        }
+    }
+};
+
+TEST_F(ProcessingDialog, HeaderScanRunsOffTheWindowThreadAndCancels) {
+    ExampleOptions o;
+    prompts.choose(write("ph.csv", ph_example(o)));
+    EndlessScanDialog d;
+    bool cancel_was_enabled = false;
+    // Runs only if the window's thread is free while the scan goes on.
+    QTimer::singleShot(0, &d, [&] {
+        cancel_was_enabled = d.cancel_button()->isEnabled();
+        d.cancel_button()->click();
+    });
+    const std::size_t shown = prompts.messages().size();
+    EXPECT_FALSE(d.start());
+    EXPECT_TRUE(cancel_was_enabled);
+    EXPECT_FALSE(d.busy());
+    EXPECT_EQ(shown, prompts.messages().size());  // a cancel is no read error
 }
 
 TEST_F(ProcessingDialog, CancelStopsALongPass) {
@@ -314,7 +445,7 @@ TEST_F(ProcessingDialog, FailedSaveIsReportedAndKeepsTheEarlierFile) {
 }
 
 TEST_F(ProcessingDialog, ModelsFollowTheCoreListsAsTheyGrow) {
-    ProcessingLog log;
+    ProcessingLog log(1000000);
     ProcessingLogModel log_model(log);
     for (int i = 0; i < 1000000; ++i)
         log.add("line " + std::to_string(i));

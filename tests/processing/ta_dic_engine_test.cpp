@@ -73,6 +73,19 @@ TEST(TaEngine, AtTwentyFiveDegreesTheRatioIsPlain) {
     EXPECT_NE(plain.ta, compute_ta(p, a).ta);
 }
 
+TEST(TaEngine, AlkalinityAtARatioOtherThanOne) {
+    // A1 = 0.5, A2 = 0.6 at 20 °C with Ct 0.02: R = (5 × 0.02 + 1) × 1.2 = 1.32,
+    // pH = 3 + log10(1.32); TA evaluated apart from this program with the float32 Ct and
+    // molarity the parameters hold.
+    const config::TaParameters p = ta_settings().params;
+    const TaAverages a{1.0, 1.0, std::pow(10.0, -0.5), std::pow(10.0, -0.6), 20.0, 20.0};
+    const TaResult r = compute_ta(p, a);
+    EXPECT_NEAR(10495.675826212113, r.ta, 1e-6);
+    EXPECT_FLOAT_EQ(0.5f, r.absorbance_led1);
+    EXPECT_FLOAT_EQ(0.6f, r.absorbance_led2);
+    EXPECT_FLOAT_EQ(20.0f, r.temperature);
+}
+
 TEST(TaEngine, FileEndingInsideTheTriggerStateYieldsItsRow) {
     TaEngine e(ta_settings(), nullptr);
     int rows = 0;
@@ -81,6 +94,39 @@ TEST(TaEngine, FileEndingInsideTheTriggerStateYieldsItsRow) {
         rows += e.feed(ta_record(state, v));
     EXPECT_EQ(0, rows);
     EXPECT_TRUE(e.feed(end_of_file_record()));
+}
+
+bool mentions_255(const std::vector<std::string>& log) {
+    for (const auto& line : log)
+        if (line.find("255") != std::string::npos)
+            return true;
+    return false;
+}
+
+TEST(TaEngine, StateLeftAt255ClosesAndOpensNothing) {
+    // A blank state of 255 ("none") is the engine's previous state before the first record
+    // and the end-of-file record's state: neither may close it with no readings (a nan row)
+    // nor log it.
+    TaSettings s = ta_settings();
+    s.params.blank_state_led1 = no_state;
+    s.params.processing_trigger = 0;
+    std::vector<std::string> log;
+    TaEngine e(s, [&](std::string l) { log.push_back(l); });
+    int rows = 0;
+    for (auto [state, v] : {std::pair<std::uint8_t, double>{idle, 1.0}, {intake, 1.0},
+                            {b2, 1.0}, {s1, 0.1}, {s2, 0.1}, {no_state, 0.5}, {idle, 1.0}})
+        rows += e.feed(ta_record(state, v));
+    rows += e.feed(end_of_file_record());
+    EXPECT_EQ(0, rows);
+    EXPECT_FALSE(mentions_255(log));
+    // The intake state at 255 likewise.
+    s = ta_settings();
+    s.params.sample_intake_state = no_state;
+    log.clear();
+    TaEngine intake_none(s, [&](std::string l) { log.push_back(l); });
+    intake_none.feed(ta_record(idle, 1.0));
+    intake_none.feed(end_of_file_record());
+    EXPECT_TRUE(log.empty());
 }
 
 enum : std::uint8_t { dic_intake = 1, dic_measure = 2, crm_measure = 3 };
@@ -162,6 +208,17 @@ TEST(DicEngine, LowerNumberedInletWinsAndUnusedInletsAreIgnored) {
     EXPECT_EQ("entered inlet 1 sample intake state (1)", run.log[0]);
     EXPECT_EQ("entering inlet 1 sample measurement state (2)", run.log[1]);
     EXPECT_EQ(dic_bad, run.rows[0].validity);  // inlet 2's CRM never measured
+}
+
+TEST(DicEngine, StateLeftAt255ClosesAndOpensNothing) {
+    // A sample inlet measured in state 255 ("none"): the first record would close it with no
+    // readings, the end-of-file record would open it again.
+    DicSettings s = dic_settings();
+    s.params.inlets[1].measurement_state = no_state;
+    s.params.inlets[1].intake_state = no_state;
+    DicRun run = run_dic(s, {{0, {1}}, {crm_measure, {0, 1}}, {0, {2}}});
+    EXPECT_TRUE(run.rows.empty());
+    EXPECT_FALSE(mentions_255(run.log));
 }
 
 TEST(DicEngine, FileEndingInsideASampleMeasurementYieldsItsRow) {
