@@ -88,7 +88,6 @@ bool TaProcessingDialog::header_chemistry_accepted() const {
 void TaProcessingDialog::show_parameters() {
     showing_ = true;
     const auto& p = settings_.params;
-    auto number = [](QLineEdit* e, unsigned v) { e->setText(QString::number(v)); };
     auto real = [](QLineEdit* e, float v) { show_field(e, real_text(v, real_format), v); };
     auto state = [](QLineEdit* e, std::uint8_t v) { show_field(e, std::to_string(v), v); };
     show_choice(sensor_version, sensor_version_choices(), p.sensor_version);

@@ -165,7 +165,7 @@ TEST(PhEngine, StateLeftAt255ClosesAndOpensNothing) {
     PhRun run;
     PhEngine e(s, [&](std::string l) { run.log.push_back(l); });
     for (int k = 0; k < 20; ++k)
-        EXPECT_FALSE(e.feed(sample_record(k % 3 ? measure : no_state, 0.1 * k, 0.1 * k)));
+        EXPECT_FALSE(e.feed(sample_record(k % 3 ? std::uint8_t{measure} : no_state, 0.1 * k, 0.1 * k)));
     EXPECT_FALSE(e.feed(end_of_file_record()));
     EXPECT_TRUE(run.log.empty());
 }

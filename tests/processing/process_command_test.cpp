@@ -187,7 +187,7 @@ TEST_F(ProcessCommand, PipesDevicesAndFoldersAreRefusedUnread) {
     const fs::path fifo = dir_ / "fifo.csv";
     fs::remove(fifo);
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
-    for (const std::string path : {fifo.string(), std::string("/dev/zero"), dir_.string()}) {
+    for (const std::string& path : {fifo.string(), std::string("/dev/zero"), dir_.string()}) {
         for (bool named : {false, true}) {
             ProcessRequest r = single(path);
             if (named)
@@ -262,8 +262,7 @@ TEST_F(ProcessCommand, MultiFileCannotOpenIsLogged) {
 }
 
 TEST(Examples, CommittedFilesAreWhatTheGeneratorWrites) {
-    const fs::path examples =
-        fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+    const fs::path examples = fs::path(QUELMAR_SOURCE_DIR) / "examples";
     if (!fs::exists(examples / "nitrate.csv"))
         GTEST_SKIP() << "no examples folder beside the tests";
     ExampleOptions o;

@@ -266,7 +266,7 @@ TEST_F(ProcessingDialog, UnreadableFileShowsTheReadError) {
     const fs::path fifo = dir_ / "fifo.csv";
     fs::remove(fifo);
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
-    for (const std::string path : {fifo.string(), std::string("/dev/zero")}) {
+    for (const std::string& path : {fifo.string(), std::string("/dev/zero")}) {
         prompts.choose(QString::fromStdString(path));
         PhProcessingDialog refused;
         EXPECT_FALSE(refused.start());
