@@ -17,9 +17,11 @@ namespace {
 constexpr const char* title = "Configure Chemistry";
 }
 
-ChemistryDialog::ChemistryDialog(link::SensorLink& link, ChemistryBuffers& buffers,
-                                 QWidget* parent)
-    : QDialog(parent), link_(link), buffers_(buffers), tabs_(new QTabWidget(this)),
+ChemistryDialog::ChemistryDialog(link::SensorLink& link, ChemistryBuffers& buffers, QWidget* parent)
+    : QDialog(parent),
+      link_(link),
+      buffers_(buffers),
+      tabs_(new QTabWidget(this)),
       save_(new QPushButton("Save", this)) {
     setWindowTitle(title);
     auto* top = new QVBoxLayout(this);
@@ -62,9 +64,15 @@ ChemistryDialog::ChemistryDialog(link::SensorLink& link, ChemistryBuffers& buffe
 
 void ChemistryDialog::create_page() {
     switch (current_.layout) {
-        case PageLayout::generic: page_widget_ = new GenericChemistryPage(current_, nullptr); break;
-        case PageLayout::nutrient: page_widget_ = new NutrientChemistryPage(current_, nullptr); break;
-        case PageLayout::ph: page_widget_ = new PhChemistryPage(current_, nullptr); break;
+        case PageLayout::generic:
+            page_widget_ = new GenericChemistryPage(current_, nullptr);
+            break;
+        case PageLayout::nutrient:
+            page_widget_ = new NutrientChemistryPage(current_, nullptr);
+            break;
+        case PageLayout::ph:
+            page_widget_ = new PhChemistryPage(current_, nullptr);
+            break;
     }
     connect(page_widget_, &ChemistryPageWidget::save_allowed, save_, &QPushButton::setEnabled);
     // The page sits at the top of the tab, centred across it.
@@ -80,7 +88,8 @@ void ChemistryDialog::create_page() {
 }
 
 void ChemistryDialog::save_pressed() {
-    if (!page_widget_) return;
+    if (!page_widget_)
+        return;
     page_widget_->store_configuration(buffers_.config);
     page_widget_->store_parameters(parameter_buffer(buffers_, current_.layout));
     SensorStatus s = save_chemistry(link_, buffers_, current_);
@@ -93,8 +102,7 @@ void ChemistryDialog::save_pressed() {
         ui::show_message(this, "Save", "Failed to save settings", ui::PromptIcon::error);
         return;
     }
-    ui::show_message(this, "Save",
-                     QString("%1 Processing configuration saved").arg(current_.name));
+    ui::show_message(this, "Save", QString("%1 Processing configuration saved").arg(current_.name));
     page_widget_->load_configuration(true, buffers_.config);
     page_widget_->load_parameters(parameter_buffer(buffers_, current_.layout));
 }
@@ -103,7 +111,8 @@ bool run_chemistry_dialog(QWidget* parent, link::SensorLink& link) {
     // The last values read or written, kept for the whole run of the program.
     static ChemistryBuffers buffers;
     ChemistryDialog dialog(link, buffers, parent);
-    if (!dialog.opened()) return false;
+    if (!dialog.opened())
+        return false;
     dialog.exec();
     return true;
 }

@@ -18,7 +18,7 @@ namespace quelmar::config {
 
 class ChemistryDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Warns, then loads. When loading failed outright the dialog has shown why and is not to
     // be shown (opened() is false). `buffers` outlives the dialog.
     ChemistryDialog(link::SensorLink& link, ChemistryBuffers& buffers, QWidget* parent);
@@ -30,7 +30,7 @@ public:
 
     void save_pressed();
 
-private:
+  private:
     void create_page();
 
     link::SensorLink& link_;

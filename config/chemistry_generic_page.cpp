@@ -8,8 +8,10 @@
 namespace quelmar::config {
 
 GenericChemistryPage::GenericChemistryPage(const ChemistryPage& page, QWidget* parent)
-    : ChemistryPageWidget(page, parent), interval_(make_number_edit(this)),
-      intake_(make_number_edit(this)), measurement_(make_number_edit(this)) {
+    : ChemistryPageWidget(page, parent),
+      interval_(make_number_edit(this)),
+      intake_(make_number_edit(this)),
+      measurement_(make_number_edit(this)) {
     auto* top = new QVBoxLayout(this);
     top->addWidget(configure_);
     auto* form = new QGridLayout;
@@ -69,7 +71,8 @@ void GenericChemistryPage::show_configuration(const ChemistryConfig& config) {
 
 void GenericChemistryPage::apply_enabling(bool configure) {
     for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w != configure_) w->setEnabled(configure);
+        if (w != configure_)
+            w->setEnabled(configure);
 }
 
 }  // namespace quelmar::config

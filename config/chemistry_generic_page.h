@@ -9,7 +9,7 @@ namespace quelmar::config {
 
 class GenericChemistryPage : public ChemistryPageWidget {
     Q_OBJECT
-public:
+  public:
     GenericChemistryPage(const ChemistryPage& page, QWidget* parent);
 
     QLineEdit* interval_edit() const { return interval_; }
@@ -18,7 +18,7 @@ public:
     QLineEdit* scale_edit(std::size_t channel) const { return scales_[channel]; }
     QLineEdit* offset_edit(std::size_t channel) const { return offsets_[channel]; }
 
-protected:
+  protected:
     void read_record(std::span<std::uint8_t> record) override;
     void show_record(std::span<const std::uint8_t> record) override;
     void default_record(std::span<std::uint8_t> record) override;
@@ -26,7 +26,7 @@ protected:
     void show_configuration(const ChemistryConfig& config) override;
     void apply_enabling(bool configure) override;
 
-private:
+  private:
     QLineEdit* interval_;
     QLineEdit* intake_;
     QLineEdit* measurement_;

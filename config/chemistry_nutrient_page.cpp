@@ -8,13 +8,18 @@
 namespace quelmar::config {
 
 NutrientChemistryPage::NutrientChemistryPage(const ChemistryPage& page, QWidget* parent)
-    : ChemistryPageWidget(page, parent), version_(make_choice_list(sensor_version_choices, this)),
-      output_(make_choice_list(output_choices, this)), intake_(make_number_edit(this)),
-      measurement_(make_number_edit(this)), blank_(make_number_edit(this)),
+    : ChemistryPageWidget(page, parent),
+      version_(make_choice_list(sensor_version_choices, this)),
+      output_(make_choice_list(output_choices, this)),
+      intake_(make_number_edit(this)),
+      measurement_(make_number_edit(this)),
+      blank_(make_number_edit(this)),
       adjustment_(make_choice_list(adjustment_choices, this)),
       trigger_(make_choice_list(trigger_choices, this)),
-      optical_(new QCheckBox("Enable Optical Correction", this)), oc_sample_(make_number_edit(this)),
-      oc_blank_(make_number_edit(this)), dilution_(new QLineEdit(this)) {
+      optical_(new QCheckBox("Enable Optical Correction", this)),
+      oc_sample_(make_number_edit(this)),
+      oc_blank_(make_number_edit(this)),
+      dilution_(new QLineEdit(this)) {
     for (std::size_t i = 0; i < 2; ++i) {
         standard_state_[i] = make_number_edit(this);
         concentration_[i] = make_number_edit(this);
@@ -70,7 +75,8 @@ NutrientChemistryPage::NutrientChemistryPage(const ChemistryPage& page, QWidget*
 // The standards' fields follow the adjustment and trigger as last stored: a change of either
 // list stores the page's parameters before the rules are applied again.
 void NutrientChemistryPage::rule_input_changed() {
-    if (showing_) return;
+    if (showing_)
+        return;
     std::fill(record_.begin(), record_.end(), 0);
     read_record(record());
     reapply_enabling();
@@ -101,7 +107,8 @@ void NutrientChemistryPage::read_record(std::span<std::uint8_t> record) {
 }
 
 void NutrientChemistryPage::show_record(std::span<const std::uint8_t> record) {
-    const auto f = nutrient_form(decode_nutrient_parameters(record.first<nutrient_parameters_size>()));
+    const auto f =
+        nutrient_form(decode_nutrient_parameters(record.first<nutrient_parameters_size>()));
     showing_ = true;
     version_->setCurrentIndex(f.sensor_version);
     for (std::size_t i = 0; i < 3; ++i) {
@@ -131,7 +138,8 @@ void NutrientChemistryPage::default_record(std::span<std::uint8_t> record) {
 
 void NutrientChemistryPage::apply_enabling(bool configure) {
     for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w != configure_) w->setEnabled(configure);
+        if (w != configure_)
+            w->setEnabled(configure);
     // The rules read the adjustment and trigger the page last stored or showed.
     const auto p = decode_nutrient_parameters(record().first<nutrient_parameters_size>());
     const auto e = nutrient_enabling(configure, p.standard_adjustment, p.processing_trigger,

@@ -12,7 +12,7 @@ namespace quelmar::config {
 
 class NutrientChemistryPage : public ChemistryPageWidget {
     Q_OBJECT
-public:
+  public:
     NutrientChemistryPage(const ChemistryPage& page, QWidget* parent);
 
     QComboBox* output_list() const { return output_; }
@@ -25,13 +25,13 @@ public:
     QLineEdit* oc_sample_edit() const { return oc_sample_; }
     QLineEdit* dilution_edit() const { return dilution_; }
 
-protected:
+  protected:
     void read_record(std::span<std::uint8_t> record) override;
     void show_record(std::span<const std::uint8_t> record) override;
     void default_record(std::span<std::uint8_t> record) override;
     void apply_enabling(bool configure) override;
 
-private:
+  private:
     void rule_input_changed();
 
     QComboBox* version_;

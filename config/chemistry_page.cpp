@@ -6,7 +6,8 @@
 namespace quelmar::config {
 
 ChemistryPageWidget::ChemistryPageWidget(const ChemistryPage& page, QWidget* parent)
-    : QWidget(parent), page_(page),
+    : QWidget(parent),
+      page_(page),
       configure_(new QCheckBox(QString::fromStdString(configure_caption(page.chemistry)), this)) {
     connect(configure_, &QCheckBox::clicked, this, [this] { reapply_enabling(); });
 }
@@ -38,7 +39,8 @@ void ChemistryPageWidget::load_parameters(std::span<const std::uint8_t> buffer) 
 
 void ChemistryPageWidget::default_configuration(bool checked, ChemistryConfig* buffer) {
     config_ = default_chemistry_config(page_);
-    if (buffer) *buffer = config_;
+    if (buffer)
+        *buffer = config_;
     configure_->setChecked(checked);
     show_configuration(config_);
     reapply_enabling();
@@ -61,7 +63,8 @@ void ChemistryPageWidget::reapply_enabling() {
 
 QComboBox* make_choice_list(std::span<const Choice> choices, QWidget* parent) {
     auto* list = new QComboBox(parent);
-    for (const auto& c : choices) list->addItem(c.text);
+    for (const auto& c : choices)
+        list->addItem(c.text);
     return list;
 }
 
@@ -71,6 +74,8 @@ QLineEdit* make_number_edit(QWidget* parent) {
     return edit;
 }
 
-std::string text_of(const QLineEdit* edit) { return edit->text().toStdString(); }
+std::string text_of(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
 
 }  // namespace quelmar::config

@@ -16,7 +16,7 @@ namespace quelmar::config {
 
 class ChemistryPageWidget : public QWidget {
     Q_OBJECT
-public:
+  public:
     ChemistryPageWidget(const ChemistryPage& page, QWidget* parent);
 
     const ChemistryPage& page() const { return page_; }
@@ -29,11 +29,11 @@ public:
     void default_configuration(bool checked, ChemistryConfig* buffer);
     void default_parameters(std::span<std::uint8_t> buffer);
 
-signals:
+  signals:
     // After every change of the enabling: whether the dialog's Save may be pressed.
     void save_allowed(bool allowed);
 
-protected:
+  protected:
     // The page's fields: from the controls into its record, and back.
     virtual void read_record(std::span<std::uint8_t> record) = 0;
     virtual void show_record(std::span<const std::uint8_t> record) = 0;

@@ -8,12 +8,15 @@
 namespace quelmar::config {
 
 PhChemistryPage::PhChemistryPage(const ChemistryPage& page, QWidget* parent)
-    : ChemistryPageWidget(page, parent), interval_(make_number_edit(this)),
+    : ChemistryPageWidget(page, parent),
+      interval_(make_number_edit(this)),
       multiplexer_(make_choice_list(multiplexer_choices, this)),
       version_(make_choice_list(sensor_version_choices, this)),
       blue_(make_choice_list(channel_choices, this)),
-      yellow_(make_choice_list(channel_choices, this)), intake_(make_number_edit(this)),
-      measurement_(make_number_edit(this)), blank_start_(make_number_edit(this)),
+      yellow_(make_choice_list(channel_choices, this)),
+      intake_(make_number_edit(this)),
+      measurement_(make_number_edit(this)),
+      blank_start_(make_number_edit(this)),
       blank_end_(make_number_edit(this)) {
     auto* top = new QVBoxLayout(this);
     top->addWidget(configure_);
@@ -50,7 +53,8 @@ void PhChemistryPage::read_record(std::span<std::uint8_t> record) {
     f.sample_measurement_state = text_of(measurement_);
     f.blank_start_offset = text_of(blank_start_);
     f.blank_end_offset = text_of(blank_end_);
-    for (std::size_t i = 0; i < decimals_.size(); ++i) f.decimals[i] = text_of(decimals_[i]);
+    for (std::size_t i = 0; i < decimals_.size(); ++i)
+        f.decimals[i] = text_of(decimals_[i]);
     const auto bytes = encode_ph_parameters(ph_from_form(f));
     std::memcpy(record.data(), bytes.data(), bytes.size());
 }
@@ -84,7 +88,8 @@ void PhChemistryPage::show_configuration(const ChemistryConfig& config) {
 
 void PhChemistryPage::apply_enabling(bool configure) {
     for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w != configure_) w->setEnabled(configure);
+        if (w != configure_)
+            w->setEnabled(configure);
 }
 
 }  // namespace quelmar::config

@@ -10,7 +10,7 @@ namespace quelmar::config {
 
 class PhChemistryPage : public ChemistryPageWidget {
     Q_OBJECT
-public:
+  public:
     PhChemistryPage(const ChemistryPage& page, QWidget* parent);
 
     QLineEdit* interval_edit() const { return interval_; }
@@ -18,7 +18,7 @@ public:
     QLineEdit* blank_start_edit() const { return blank_start_; }
     QLineEdit* decimal_edit(std::size_t i) const { return decimals_[i]; }
 
-protected:
+  protected:
     void read_record(std::span<std::uint8_t> record) override;
     void show_record(std::span<const std::uint8_t> record) override;
     void default_record(std::span<std::uint8_t> record) override;
@@ -27,7 +27,7 @@ protected:
     void show_configuration(const ChemistryConfig& config) override;
     void apply_enabling(bool configure) override;
 
-private:
+  private:
     QLineEdit* interval_;
     QComboBox* multiplexer_;
     QComboBox* version_;

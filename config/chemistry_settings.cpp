@@ -15,17 +15,23 @@ namespace status = protocol::status;
 
 const ChemistryPage* page_for_chemistry(ChemistryType chemistry) {
     for (const auto& page : chemistry_pages)
-        if (page.chemistry == chemistry) return &page;
+        if (page.chemistry == chemistry)
+            return &page;
     return nullptr;
 }
 
-const ChemistryPage& generic_page() { return chemistry_pages[0]; }
+const ChemistryPage& generic_page() {
+    return chemistry_pages[0];
+}
 
 std::span<std::uint8_t> parameter_buffer(ChemistryBuffers& buffers, PageLayout layout) {
     switch (layout) {
-        case PageLayout::nutrient: return buffers.nutrient;
-        case PageLayout::ph: return buffers.ph;
-        case PageLayout::generic: break;
+        case PageLayout::nutrient:
+            return buffers.nutrient;
+        case PageLayout::ph:
+            return buffers.ph;
+        case PageLayout::generic:
+            break;
     }
     return buffers.generic;
 }
@@ -33,9 +39,11 @@ std::span<std::uint8_t> parameter_buffer(ChemistryBuffers& buffers, PageLayout l
 SensorStatus load_chemistry(link::SensorLink& link, ChemistryBuffers& buffers,
                             const ChemistryPage*& page) {
     SensorStatus s = protocol::read_chemistry_config(link, buffers.config);
-    if (s != status::ok) return s;
+    if (s != status::ok)
+        return s;
     const ChemistryPage* found = page_for_chemistry(buffers.config.chemistry);
-    if (!found) return status::wrong_record_length;
+    if (!found)
+        return status::wrong_record_length;
     page = found;
     auto buffer = parameter_buffer(buffers, found->layout).first(found->record_size);
     return protocol::read_processing_parameters(link, found->chemistry, buffer);
@@ -44,7 +52,8 @@ SensorStatus load_chemistry(link::SensorLink& link, ChemistryBuffers& buffers,
 SensorStatus save_chemistry(link::SensorLink& link, ChemistryBuffers& buffers,
                             const ChemistryPage& page) {
     SensorStatus s = protocol::write_chemistry_config(link, buffers.config);
-    if (s != status::ok) return s;
+    if (s != status::ok)
+        return s;
     auto buffer = parameter_buffer(buffers, page.layout).first(page.record_size);
     return protocol::write_processing_parameters(link, buffers.config.chemistry, buffer);
 }
@@ -73,18 +82,21 @@ std::string fixed_text(double value, int digits) {
     // to_chars ignores the C locale, which Qt sets from the desktop's: a German desktop must
     // not turn "0.10000" into "0,10000", which the field would read back as 0.
     auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, digits);
-    if (r.ec != std::errc{}) return "0";
+    if (r.ec != std::errc{})
+        return "0";
     return std::string(buf, r.ptr);
 }
 }  // namespace
 
 std::uint32_t typed_unsigned(std::string_view text) {
     text = trim_front(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
     std::uint64_t v = 0;
     bool any = false;
     for (char c : text) {
-        if (c < '0' || c > '9') break;
+        if (c < '0' || c > '9')
+            break;
         any = true;
         v = v * 10 + static_cast<std::uint64_t>(c - '0');
         if (v > std::numeric_limits<std::uint32_t>::max())
@@ -108,32 +120,41 @@ float typed_decimal(std::string_view text) {
     // The exact reader accepts only plain decimal forms; "nan", "inf" and hex are not
     // numbers here.
     const auto thousandths = common::decimal_thousandths(text);
-    if (!thousandths) return 0.0f;
+    if (!thousandths)
+        return 0.0f;
     std::string_view body = text;
-    if (!body.empty() && body.front() == '+') body.remove_prefix(1);
+    if (!body.empty() && body.front() == '+')
+        body.remove_prefix(1);
     double v = 0;
     auto r = std::from_chars(body.data(), body.data() + body.size(), v);
     constexpr double largest = std::numeric_limits<float>::max();
     if (r.ec == std::errc::result_out_of_range) {
-        if (*thousandths == 0) return 0.0f;  // too small to hold
+        if (*thousandths == 0)
+            return 0.0f;  // too small to hold
         return *thousandths < 0 ? -std::numeric_limits<float>::max()
                                 : std::numeric_limits<float>::max();
     }
-    if (r.ec != std::errc{} || !std::isfinite(v)) return 0.0f;
-    if (v > largest) return std::numeric_limits<float>::max();
-    if (v < -largest) return -std::numeric_limits<float>::max();
+    if (r.ec != std::errc{} || !std::isfinite(v))
+        return 0.0f;
+    if (v > largest)
+        return std::numeric_limits<float>::max();
+    if (v < -largest)
+        return -std::numeric_limits<float>::max();
     return static_cast<float>(v);
 }
 
 std::uint32_t typed_concentration(std::string_view text) {
     const auto t = common::decimal_thousandths(trim_front(text));
-    if (!t || *t < 0) return 0;
-    if (*t > std::numeric_limits<std::uint32_t>::max()) return std::numeric_limits<std::uint32_t>::max();
+    if (!t || *t < 0)
+        return 0;
+    if (*t > std::numeric_limits<std::uint32_t>::max())
+        return std::numeric_limits<std::uint32_t>::max();
     return static_cast<std::uint32_t>(*t);
 }
 
 std::string decimal_text(float value) {
-    if (!std::isfinite(value)) return "0.00000";  // a record from the sensor may hold anything
+    if (!std::isfinite(value))
+        return "0.00000";  // a record from the sensor may hold anything
     return fixed_text(value, 5);
 }
 
@@ -141,17 +162,30 @@ std::string concentration_text(std::uint32_t thousandths) {
     return fixed_text(thousandths * 0.001, 3);
 }
 
-std::string state_text(std::uint8_t state) { return std::to_string(state); }
+std::string state_text(std::uint8_t state) {
+    return std::to_string(state);
+}
 
 std::string dilution_text(ChemistryType chemistry) {
     double d = 1.0;
     switch (chemistry) {
-        case chem::nitrate: d = 1.5; break;
-        case chem::phosphate: d = 3.0; break;
-        case chem::silicate: d = 4.0; break;
-        case chem::nitrite: d = 2.0; break;
-        case chem::iron: d = 1.135; break;
-        default: break;
+        case chem::nitrate:
+            d = 1.5;
+            break;
+        case chem::phosphate:
+            d = 3.0;
+            break;
+        case chem::silicate:
+            d = 4.0;
+            break;
+        case chem::nitrite:
+            d = 2.0;
+            break;
+        case chem::iron:
+            d = 1.135;
+            break;
+        default:
+            break;
     }
     return "1:" + fixed_text(d, 3);
 }
@@ -162,13 +196,16 @@ std::string configure_caption(ChemistryType chemistry) {
 
 int choice_index(std::span<const Choice> choices, std::uint8_t code) {
     for (std::size_t i = 0; i < choices.size(); ++i)
-        if (choices[i].code == code) return static_cast<int>(i);
+        if (choices[i].code == code)
+            return static_cast<int>(i);
     return 0;
 }
 
 std::uint8_t choice_code(std::span<const Choice> choices, int index) {
-    if (choices.empty()) return 0;
-    if (index < 0 || static_cast<std::size_t>(index) >= choices.size()) return choices[0].code;
+    if (choices.empty())
+        return 0;
+    if (index < 0 || static_cast<std::size_t>(index) >= choices.size())
+        return choices[0].code;
     return choices[static_cast<std::size_t>(index)].code;
 }
 
@@ -259,10 +296,11 @@ PhForm ph_form(const PhParameters& p) {
     f.sample_measurement_state = state_text(p.sample_measurement_state);
     f.blank_start_offset = std::to_string(p.blank_start_offset);
     f.blank_end_offset = std::to_string(p.blank_end_offset);
-    const float values[7] = {p.absorbance_min_blue, p.absorbance_max_yellow, p.dph_dt,
-                             p.r_scale,             p.r_offset,              p.thermistor1_scale,
-                             p.thermistor2_scale};
-    for (std::size_t i = 0; i < 7; ++i) f.decimals[i] = decimal_text(values[i]);
+    const float values[7] = {
+        p.absorbance_min_blue, p.absorbance_max_yellow, p.dph_dt, p.r_scale, p.r_offset,
+        p.thermistor1_scale,   p.thermistor2_scale};
+    for (std::size_t i = 0; i < 7; ++i)
+        f.decimals[i] = decimal_text(values[i]);
     return f;
 }
 
@@ -275,12 +313,14 @@ PhParameters ph_from_form(const PhForm& f) {
     p.yellow_channel = choice_code(channel_choices, f.yellow_channel);
     p.sample_intake_state = typed_state(f.sample_intake_state);
     p.sample_measurement_state = typed_state(f.sample_measurement_state);
-    p.blank_start_offset = static_cast<std::uint16_t>(typed_unsigned(f.blank_start_offset) & 0xFFFF);
+    p.blank_start_offset =
+        static_cast<std::uint16_t>(typed_unsigned(f.blank_start_offset) & 0xFFFF);
     p.blank_end_offset = static_cast<std::uint16_t>(typed_unsigned(f.blank_end_offset) & 0xFFFF);
-    float* targets[7] = {&p.absorbance_min_blue, &p.absorbance_max_yellow, &p.dph_dt,
-                         &p.r_scale,             &p.r_offset,              &p.thermistor1_scale,
-                         &p.thermistor2_scale};
-    for (std::size_t i = 0; i < 7; ++i) *targets[i] = typed_decimal(f.decimals[i]);
+    float* targets[7] = {
+        &p.absorbance_min_blue, &p.absorbance_max_yellow, &p.dph_dt, &p.r_scale, &p.r_offset,
+        &p.thermistor1_scale,   &p.thermistor2_scale};
+    for (std::size_t i = 0; i < 7; ++i)
+        *targets[i] = typed_decimal(f.decimals[i]);
     return p;
 }
 
@@ -299,7 +339,8 @@ ChemistryConfig stored_page_config(ChemistryConfig copy, const ChemistryPage& pa
             break;
         case PageLayout::ph:
             copy.sample_interval_ms = typed_sample_interval(sample_interval);
-            copy.multiplexer = choice_code(multiplexer_choices, choice_index(multiplexer_choices, multiplexer));
+            copy.multiplexer =
+                choice_code(multiplexer_choices, choice_index(multiplexer_choices, multiplexer));
             break;
     }
     return copy;
@@ -308,7 +349,8 @@ ChemistryConfig stored_page_config(ChemistryConfig copy, const ChemistryPage& pa
 NutrientEnabling nutrient_enabling(bool configure, std::uint8_t adjustment, std::uint8_t trigger,
                                    bool optical_correction) {
     NutrientEnabling e;
-    if (!configure) return e;
+    if (!configure)
+        return e;
     constexpr std::uint8_t standard1 = 0, standard2 = 1;
     e.inputs = true;
     e.standard1_state = adjustment != standard2 || trigger == standard1;

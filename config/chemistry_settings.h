@@ -84,10 +84,10 @@ float typed_decimal(std::string_view text);
 // µM as thousandths, truncated toward zero and held to the 32-bit field (negative as 0).
 std::uint32_t typed_concentration(std::string_view text);
 
-std::string decimal_text(float value);                  // "%.5f"
+std::string decimal_text(float value);                      // "%.5f"
 std::string concentration_text(std::uint32_t thousandths);  // "%.3f" of the µM
 std::string state_text(std::uint8_t state);
-std::string dilution_text(ChemistryType chemistry);     // "1:%.3f"
+std::string dilution_text(ChemistryType chemistry);      // "1:%.3f"
 std::string configure_caption(ChemistryType chemistry);  // "Configure Sensor For ..."
 
 // --- Lists -------------------------------------------------------------------------------
@@ -159,9 +159,8 @@ struct PhForm {
     std::array<std::string, 7> decimals;
 };
 inline constexpr const char* ph_decimal_labels[7] = {
-    "Absorbance Min (Blue)",        "Absorbance Max (Yellow)",
-    "dpH/dT",                       "R-adjustment (scale)",
-    "R-adjustment (offset)",        "Thermistor 1 Adjustment (scale)",
+    "Absorbance Min (Blue)",          "Absorbance Max (Yellow)", "dpH/dT",
+    "R-adjustment (scale)",           "R-adjustment (offset)",   "Thermistor 1 Adjustment (scale)",
     "Thermistor 2 Adjustment (scale)"};
 PhForm ph_form(const PhParameters& p);
 PhParameters ph_from_form(const PhForm& f);

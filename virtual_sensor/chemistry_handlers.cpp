@@ -13,7 +13,9 @@ namespace status = protocol::status;
 
 namespace {
 
-Reply status_only(std::uint8_t s) { return Reply{s, {}}; }
+Reply status_only(std::uint8_t s) {
+    return Reply{s, {}};
+}
 
 template <std::size_t N>
 std::vector<std::uint8_t> bytes_of(const std::array<std::uint8_t, N>& a) {
@@ -134,7 +136,8 @@ void install_chemistry_handlers(VirtualSensor& sensor) {
     chemistry.chemistry = protocol::chemistry::nitrate;
     chemistry.sample_interval_ms = 1000;
     chemistry.deployment_state = 0;  // a loaded machine starts from its first state
-    sensor.set_record(cmd::read_chemistry_config, bytes_of(protocol::encode_chemistry_config(chemistry)));
+    sensor.set_record(cmd::read_chemistry_config,
+                      bytes_of(protocol::encode_chemistry_config(chemistry)));
 
     sensor.set_parameter_record(bytes_of(config::encode_generic_parameters(factory_generic())));
     const auto nutrient = config::encode_nutrient_parameters(factory_nutrient());

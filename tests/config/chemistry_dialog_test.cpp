@@ -105,7 +105,7 @@ TEST_F(ChemistryDialogTest, TaSensorOpensOnGenericAndSavingMakesItGeneric) {
     EXPECT_EQ(config.sample_interval_ms, 100u);
     EXPECT_EQ(config.special_states[0], 255);  // the defaults replaced the TA configuration
     const auto generic = sensor.parameter_record(generic_parameters_size);
-    EXPECT_EQ(common::get_u32le(generic.data() + 3 + 8), 0u);           // offset 2: no NaN
+    EXPECT_EQ(common::get_u32le(generic.data() + 3 + 8), 0u);            // offset 2: no NaN
     EXPECT_EQ(common::get_u32le(generic.data() + 35 + 8), 0x40200000u);  // scale 2: 2.5
     EXPECT_EQ(page->interval_edit()->text(), "100");
 }

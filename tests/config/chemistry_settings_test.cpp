@@ -41,6 +41,8 @@ TEST(ChemistryFields, DecimalsNeverBecomeNanOrInfinity) {
     EXPECT_FLOAT_EQ(typed_decimal("-0.01582"), -0.01582f);
     EXPECT_FLOAT_EQ(typed_decimal(" +2.5 V"), 2.5f);
     EXPECT_FLOAT_EQ(typed_decimal("1e-3"), 0.001f);
+    EXPECT_FLOAT_EQ(typed_decimal(".5"), 0.5f);
+    EXPECT_FLOAT_EQ(typed_decimal("-.25"), -0.25f);
     for (const char* text : {"nan", "NaN", "-nan", "inf", "-INF", "infinity", "0x1p4", "", "abc"})
         EXPECT_EQ(typed_decimal(text), 0.0f) << text;
     // Beyond float range: held at the largest float of the same sign, never infinite.
@@ -120,7 +122,8 @@ TEST(PhForm, StoredRecordIsFormatOneWithOffsetsCutTo16Bits) {
     f.decimals[0] = "inf";
     const auto bytes = encode_ph_parameters(ph_from_form(f));
     const auto expected = hex("01 00 00 01 00 00 | 32 00 | 01 00 | 00 00 00 00 | 9A 99 19 3F");
-    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(bytes[i], expected.bytes[i]) << i;
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(bytes[i], expected.bytes[i]) << i;
 }
 
 TEST(ChemistryPages, TableDefaultsAndStoredConfiguration) {
