@@ -70,7 +70,9 @@ QComboBox* make_choice_list(std::span<const Choice> choices, QWidget* parent) {
 
 QLineEdit* make_number_edit(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
-    edit->setMaxLength(32);
+    // Room for the widest "%.5f" of a float (the largest is 45 characters), so a value the
+    // sensor holds is shown whole and saved back unchanged.
+    edit->setMaxLength(64);
     return edit;
 }
 

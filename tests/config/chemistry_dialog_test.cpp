@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "common/bytes.h"
 #include "config/chemistry_generic_page.h"
 #include "config/chemistry_nutrient_page.h"
@@ -98,6 +100,7 @@ TEST_F(ChemistryDialogTest, TaSensorOpensOnGenericAndSavingMakesItGeneric) {
     page->interval_edit()->setText("");
     page->offset_edit(2)->setText("nan");
     page->scale_edit(2)->setText("2.5");
+    page->scale_edit(0)->setText("1e39");  // beyond float range: held at the largest float
     dialog.save_button()->click();
     EXPECT_EQ(prompts.last_message().text, "Generic Processing configuration saved");
     const auto config = sensor_config();
@@ -108,6 +111,9 @@ TEST_F(ChemistryDialogTest, TaSensorOpensOnGenericAndSavingMakesItGeneric) {
     EXPECT_EQ(common::get_u32le(generic.data() + 3 + 8), 0u);            // offset 2: no NaN
     EXPECT_EQ(common::get_u32le(generic.data() + 35 + 8), 0x40200000u);  // scale 2: 2.5
     EXPECT_EQ(page->interval_edit()->text(), "100");
+    // The largest float comes back whole, so saving again keeps it.
+    EXPECT_EQ(typed_decimal(page->scale_edit(0)->text().toStdString()),
+              std::numeric_limits<float>::max());
 }
 
 TEST_F(ChemistryDialogTest, LoadFailureClosesAndSaveFailureKeepsTheEntries) {
