@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "app/connect_view.h"
+#include "config/chemistry_dialog.h"
 #include "ui/prompts.h"
 #include "protocol/run_commands.h"
 #include "ui/start_states_dialog.h"
@@ -115,6 +116,10 @@ void MainWindow::build_menus() {
              [this] { statemachine::run_state_machine_editor(this, link_); });
     add_item(configure_menu_, "S&tart States...", G::configuration,
              [this] { start_states_pressed(); });
+    add_item(configure_menu_, "C&hemistry...", G::configuration, [this] {
+        // The views label their channels and draw their overlays after the chemistry.
+        if (config::run_chemistry_dialog(this, link_)) configuration_changed();
+    });
 
     help_menu_ = menuBar()->addMenu("&Help");
     add_item(help_menu_, "&About...", G::always, [this] { about_pressed(); });

@@ -27,7 +27,6 @@ constexpr std::pair<std::uint16_t, std::uint16_t> stored_pairs[] = {
     {cmd::write_optics_defaults, cmd::read_optics_defaults},
     {cmd::write_dic_conductivity, cmd::read_dic_conductivity},
     {cmd::write_photomultiplier, cmd::read_photomultiplier},
-    {cmd::write_chemistry_config, cmd::read_chemistry_config},
     {cmd::write_platform_defaults, cmd::read_platform_defaults},
     {cmd::write_schedule, cmd::read_schedule},
     {cmd::write_rs232_config, cmd::read_rs232_config},
@@ -73,13 +72,6 @@ VirtualSensor::VirtualSensor(VirtualSensorOptions options)
     st.hardware_variant = options_.hardware_variant;
     auto s = encode_sensor_status(st);
     records_[cmd::read_status].assign(s.begin(), s.end());
-
-    ChemistryConfig chem;
-    chem.chemistry = chemistry::nitrate;
-    chem.sample_interval_ms = 1000;
-    chem.deployment_state = 0;
-    auto c = encode_chemistry_config(chem);
-    records_[cmd::read_chemistry_config].assign(c.begin(), c.end());
 
     timer_thread_ = std::thread([this] { timer_loop(); });
     install_feature_handlers(*this);
@@ -175,6 +167,10 @@ void VirtualSensor::set_legacy_identity(bool on) {
 void VirtualSensor::set_legacy_nutrient_record(bool on) {
     std::lock_guard lock(mutex_);
     legacy_nutrient_ = on;
+}
+bool VirtualSensor::legacy_nutrient_record() const {
+    std::lock_guard lock(mutex_);
+    return legacy_nutrient_;
 }
 void VirtualSensor::set_legacy_optics(bool on) {
     std::lock_guard lock(mutex_);
@@ -466,21 +462,6 @@ Reply VirtualSensor::builtin_answer(const link::SensorReport& request) {
         case cmd::toggle_led:
             led_on_ = !led_on_;
             return status_only(status::ok);
-        case cmd::read_processing_parameters: {
-            const std::uint32_t count = get_u32le(in);
-            if (count > link::payload_capacity || (legacy_nutrient_ && count != 23))
-                return status_only(status::wrong_record_length);
-            auto it = parameter_records_.find(count);
-            if (it != parameter_records_.end()) return Reply{status::ok, it->second};
-            return Reply{status::ok, std::vector<std::uint8_t>(count, 0)};
-        }
-        case cmd::write_processing_parameters: {
-            const std::uint32_t count = get_u32le(in);
-            if (count > link::payload_capacity - 4 || (legacy_nutrient_ && count != 23))
-                return status_only(status::wrong_record_length);
-            parameter_records_[count].assign(in + 4, in + 4 + count);
-            return status_only(status::ok);
-        }
         case cmd::start_optics_test:
             if (legacy_optics_) return status_only(status::optics_unknown);
             return status_only(status::ok);

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "app/connect_view.h"
+#include "config/chemistry_dialog.h"
 #include "ui/prompts.h"
 #include "ui/sensor_control_widget.h"
 #include "ui/start_states_dialog.h"
@@ -404,6 +405,40 @@ TEST_F(Shell, VirtualSensorFromTheFileMenu) {
     ASSERT_TRUE(wait_until([this] { return window_->shell_state() == 0; }));
     EXPECT_EQ(prompts.last_message().text, "Sensor Disconnected");
     EXPECT_TRUE(enabled("Attach &Virtual Sensor"));
+}
+
+// Configure / Chemistry: greyed while running; after the dialog the view reads the sensor's
+// configuration again, so its channel labels follow a chemistry saved in the dialog.
+TEST_F(Shell, ChemistryFromTheMenuThenTheViewRereadsItsConfiguration) {
+    auto& sensor = plug("Chem Sensor");
+    open_window();
+    connect_to("Chem Sensor");
+    ASSERT_TRUE(enabled("C&hemistry..."));
+    settle(100);
+
+    std::size_t reads_in_dialog = 0;
+    QTimer::singleShot(0, [&] {
+        wait_until([] { return QApplication::activeModalWidget() != nullptr; }, 3000);
+        auto* d = qobject_cast<config::ChemistryDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->save_button()->click();
+        reads_in_dialog = requests_of(sensor, cmd::read_chemistry_config);
+        d->reject();
+    });
+    window_->menu_action("C&hemistry...")->trigger();
+    ASSERT_GT(reads_in_dialog, 0u);
+    EXPECT_EQ(prompts.last_message().text, "Nitrate Processing configuration saved");
+    EXPECT_TRUE(wait_until(
+        [&] { return requests_of(sensor, cmd::read_chemistry_config) > reads_in_dialog; }));
+
+    // A dialog that could not load changes nothing, so the view is not asked to re-read.
+    sensor.force_status(cmd::read_chemistry_config, 1);
+    settle(50);
+    const std::size_t before = requests_of(sensor, cmd::read_chemistry_config);
+    window_->menu_action("C&hemistry...")->trigger();
+    settle(50);
+    EXPECT_EQ(prompts.last_message().text, "Failed to load chemistry config");
+    EXPECT_EQ(requests_of(sensor, cmd::read_chemistry_config), before + 1);
 }
 
 // The start states dialog runs modally; these drive it from a timer while it is open.

@@ -18,6 +18,9 @@
 #include <cstdlib>
 
 #include "app/main_window.h"
+#include "config/chemistry_dialog.h"
+#include "link/sensor_link.h"
+#include "protocol/commands.h"
 #include "tests/support/ui_test_support.h"
 #include "ui/prompts.h"
 #include "virtual_sensor/sensor_state.h"
@@ -117,4 +120,32 @@ TEST(Screenshots, DISABLED_MainWindowInEachView) {
     // What a user would have been told on the way.
     for (const auto& shown : prompts.shown)
         std::printf("prompt: %s: %s\n", qPrintable(shown.title), qPrintable(shown.text));
+}
+
+// "Configure Chemistry" on each of its three page layouts.
+TEST(Screenshots, DISABLED_ChemistryDialogPages) {
+    test_support::ensure_application();
+    ui::ScriptedPrompts prompts;
+    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
+    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
+    ASSERT_TRUE(QDir().mkpath(dir));
+
+    virtual_sensor::VirtualSensor sensor;
+    sensor.attach();
+    link::SensorLink sensor_link;
+    ASSERT_EQ(link::sensor_link_open(sensor_link, sensor.path(), 1000), link::LinkResult::ok);
+    for (auto [type, name] : {std::pair{protocol::chemistry::nitrate, "chemistry_nutrient"},
+                              std::pair{protocol::chemistry::ph, "chemistry_ph"},
+                              std::pair{protocol::chemistry::generic, "chemistry_generic"}}) {
+        auto bytes = sensor.record(protocol::cmd::read_chemistry_config);
+        bytes[1] = type;
+        sensor.set_record(protocol::cmd::read_chemistry_config, bytes);
+        config::ChemistryBuffers buffers;
+        config::ChemistryDialog dialog(sensor_link, buffers, nullptr);
+        ASSERT_TRUE(dialog.opened());
+        dialog.show();
+        pump_events(200);
+        EXPECT_TRUE(save_shot(&dialog, dir, name));
+    }
+    link::sensor_link_close(sensor_link);
 }

@@ -47,7 +47,7 @@ TEST_F(SensorFixture, ReadsReturnWhatWritesStored) {
     request[5 + 36] = 0x99;
     ASSERT_EQ(send_command(sensor_link, cmd::write_processing_parameters, request), status::ok);
     EXPECT_EQ(sensor.parameter_record(38)[37], 0x99);
-    EXPECT_EQ(sensor.parameter_record(29), std::vector<std::uint8_t>(29, 0));
+    EXPECT_EQ(sensor.parameter_record(29)[0], 1);  // the factory nutrient record, untouched
 }
 
 TEST_F(SensorFixture, UnknownCommandsAndForcedStatuses) {
