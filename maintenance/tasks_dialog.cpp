@@ -2,7 +2,6 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QVBoxLayout>
 
 #include "common/text.h"
@@ -26,7 +25,7 @@ QWidget* centred(QCheckBox* box, QWidget* parent) {
 TasksDialog::TasksDialog(link::SensorLink& link, QWidget* parent)
     : QDialog(parent),
       link_(link),
-      table_(new QTableWidget(int(task_count), tasks_filter_column + 3, this)),
+      table_(new QTableWidget(tasks_first_row + int(task_count), tasks_filter_column + 3, this)),
       load_(new QPushButton("Load", this)),
       save_(new QPushButton("Save", this)),
       close_(new QPushButton("Close", this)) {
@@ -41,20 +40,16 @@ TasksDialog::TasksDialog(link::SensorLink& link, QWidget* parent)
         for (std::size_t f = 0; f < 3; ++f) {
             auto* box = new QCheckBox(this);
             boxes_[n][f] = box;
-            table_->setCellWidget(int(n), tasks_filter_column + int(f), centred(box, table_));
+            table_->setCellWidget(tasks_first_row + int(n), tasks_filter_column + int(f),
+                                  centred(box, table_));
             connect(box, &QCheckBox::clicked, this, [this] { update_all_boxes(); });
         }
-    table_->resizeColumnsToContents();
-    table_->setColumnWidth(1, 130);
-
-    // "Log Filters" with an "All" box above each filter column.
-    auto* all_row = new QHBoxLayout;
-    all_row->addStretch();
-    all_row->addWidget(new QLabel("Log Filters:", this));
+    // The row above the tasks holds an "All" box over each filter column.
+    table_->setItem(0, 1, new QTableWidgetItem("All"));
     for (std::size_t f = 0; f < 3; ++f) {
-        all_[f] = new QCheckBox("All", this);
+        all_[f] = new QCheckBox(this);
         all_[f]->setToolTip(QString("Set or clear the %1 filter of every task").arg(filter_titles[f]));
-        all_row->addWidget(all_[f]);
+        table_->setCellWidget(0, tasks_filter_column + int(f), centred(all_[f], table_));
         connect(all_[f], &QCheckBox::clicked, this, [this, f] { all_clicked(f); });
     }
 
@@ -64,10 +59,9 @@ TasksDialog::TasksDialog(link::SensorLink& link, QWidget* parent)
     buttons->addWidget(save_);
     buttons->addWidget(close_);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(all_row);
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
-    resize(860, 560);
+    resize(900, 620);
 
     connect(load_, &QPushButton::clicked, this, &TasksDialog::load_pressed);
     connect(save_, &QPushButton::clicked, this, &TasksDialog::save_pressed);
@@ -82,7 +76,8 @@ TasksDialog::TasksDialog(link::SensorLink& link, QWidget* parent)
 std::size_t TasksDialog::load() {
     std::size_t n = 0;
     for (; n < task_count; ++n) {
-        table_->setItem(int(n), 0, new QTableWidgetItem(QString::number(n)));
+        const int row = tasks_first_row + int(n);
+        table_->setItem(row, 0, new QTableWidgetItem(QString::number(n)));
         TaskRecord t;
         if (read_task(link_, static_cast<std::uint8_t>(n), t) != protocol::status::ok) break;
         const std::string texts[] = {
@@ -93,11 +88,12 @@ std::size_t TasksDialog::load() {
             stack_usage_text(t),
             task_state_text(t)};
         for (int c = 0; c < 6; ++c)
-            table_->setItem(int(n), c + 1, new QTableWidgetItem(QString::fromStdString(texts[c])));
+            table_->setItem(row, c + 1, new QTableWidgetItem(QString::fromStdString(texts[c])));
         for (std::size_t f = 0; f < 3; ++f)
             boxes_[n][f]->setChecked(t.filters & log_filter_bits[f]);
     }
     update_all_boxes();
+    table_->resizeColumnsToContents();
     return n;
 }
 

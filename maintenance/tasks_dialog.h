@@ -14,6 +14,7 @@
 namespace quelmar::maintenance {
 
 constexpr int tasks_filter_column = 7;  // the first of the three filter columns
+constexpr int tasks_first_row = 1;      // row 0 holds the "All" boxes
 
 class TasksDialog : public QDialog {
     Q_OBJECT

@@ -91,7 +91,7 @@ void add_entry(Diagnostics& d, std::uint8_t task_id, std::uint8_t severity,
     if (d.log.size() > diagnostics_log_capacity) d.log.pop_front();
 }
 
-void add_restart(Diagnostics& d, std::uint16_t cause, std::uint16_t decivolts) {
+void add_restart(Diagnostics& d, std::uint16_t cause, std::uint16_t decivolts, bool logged = true) {
     RestartRecord r;
     r.usb_connected = 1;
     r.reset_cause = cause;
@@ -100,7 +100,8 @@ void add_restart(Diagnostics& d, std::uint16_t cause, std::uint16_t decivolts) {
     r.rtc_time = static_cast<std::uint32_t>(std::time(nullptr));
     d.restarts.push_front(r);
     if (d.restarts.size() > restart_history_size) d.restarts.pop_back();
-    add_entry(d, task::main, maintenance::severity::info, "main", 88,
+    if (logged)
+        add_entry(d, task::main, maintenance::severity::info, "main", 88,
               maintenance::restart_marker);
 }
 
@@ -158,8 +159,8 @@ void seed(VirtualSensor& sensor, Diagnostics& d) {
     d.last_mode = sensor.mode();
     // The sensor left the factory some time ago: power-ups, a watchdog reset, a button press.
     const std::uint16_t volts = supply_decivolts(sensor);
-    add_restart(d, 1, volts);
-    add_restart(d, 8, volts);
+    add_restart(d, 1, volts, false);
+    add_restart(d, 8, volts, false);
     add_restart(d, 4, volts);
     add_entry(d, task::main, maintenance::severity::info, "main", 112, "Firmware started");
     add_entry(d, task::usb, maintenance::severity::info, "usb_init", 57, "USB connected");

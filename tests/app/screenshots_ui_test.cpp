@@ -18,6 +18,9 @@
 #include <cstdlib>
 
 #include "app/main_window.h"
+#include "maintenance/factory_dialog.h"
+#include "maintenance/restarts_dialog.h"
+#include "maintenance/tasks_dialog.h"
 #include "tests/support/ui_test_support.h"
 #include "ui/prompts.h"
 #include "virtual_sensor/sensor_state.h"
@@ -117,4 +120,37 @@ TEST(Screenshots, DISABLED_MainWindowInEachView) {
     // What a user would have been told on the way.
     for (const auto& shown : prompts.shown)
         std::printf("prompt: %s: %s\n", qPrintable(shown.title), qPrintable(shown.text));
+}
+
+// The maintenance dialogs on a virtual sensor, the factory settings unlocked.
+TEST(Screenshots, DISABLED_MaintenanceDialogs) {
+    test_support::ensure_application();
+    ui::ScriptedPrompts prompts;
+    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
+    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    virtual_sensor::VirtualSensor sensor;
+    sensor.attach();
+    link::SensorLink link;
+    ASSERT_EQ(link::sensor_link_open(link, sensor.path(), 5000), link::LinkResult::ok);
+    {
+        maintenance::FactoryDialog d(link, nullptr);
+        d.password_field()->setText("brume");
+        d.show();
+        pump_events(200);
+        EXPECT_TRUE(save_shot(&d, dir, "factory_settings"));
+    }
+    {
+        maintenance::TasksDialog d(link, nullptr);
+        d.show();
+        pump_events(200);
+        EXPECT_TRUE(save_shot(&d, dir, "tasks"));
+    }
+    {
+        maintenance::RestartsDialog d(link, nullptr);
+        d.show();
+        pump_events(200);
+        EXPECT_TRUE(save_shot(&d, dir, "restarts"));
+    }
+    link::sensor_link_close(link);
 }

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <atomic>
 #include <mutex>
+#include <thread>
 
 #include "maintenance/restarts_dialog.h"
 #include "maintenance/tasks_dialog.h"
@@ -99,6 +100,19 @@ TEST_F(Diagnostics, KeepsTheNewest201EntriesInTheirColours) {
     add(make_entry(251, 2, "later"));
     ASSERT_TRUE(wait_until([&] { return cell(list, 200, 0) == "00000251"; }));
     EXPECT_EQ(list->topLevelItemCount(), 201);
+}
+
+// The reader's thread never adds a row itself: entries it has read reach the list only through
+// the window's own event loop.
+TEST_F(Diagnostics, RowsArriveOnlyThroughTheWindowsThread) {
+    add(make_entry(1, 2, "one"));
+    DiagnosticsView view(context(), nullptr, 5ms);
+    // Without running the event loop: the entry is read, and the reader asks for the next.
+    for (int i = 0; i < 5000 && requests_of(cmd::read_log_entry) < 2; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_GE(requests_of(cmd::read_log_entry), 2u);
+    EXPECT_EQ(view.list()->topLevelItemCount(), 0);
+    ASSERT_TRUE(wait_until([&] { return view.list()->topLevelItemCount() == 1; }));
 }
 
 TEST_F(Diagnostics, PauseStopsRequestsUntilUnchecked) {
@@ -224,13 +238,14 @@ TEST_F(Diagnostics, TasksDialogFiltersAndAllBoxes) {
     TasksDialog d(sensor_link, nullptr);
     ASSERT_TRUE(d.loaded());
     QTableWidget* t = d.table();
-    ASSERT_EQ(t->rowCount(), 17);
-    EXPECT_EQ(t->item(16, 0)->text(), "16");
-    EXPECT_EQ(t->item(0, 1)->text(), "Idle");
-    EXPECT_EQ(t->item(0, 2)->text(), "20001000");
-    EXPECT_EQ(t->item(0, 3)->text(), "200017FF");
-    EXPECT_EQ(t->item(0, 5)->text(), "384/2048");
-    EXPECT_EQ(t->item(0, 6)->text(), "Active");
+    ASSERT_EQ(t->rowCount(), 18);  // the "All" row, then tasks 0..16
+    EXPECT_EQ(t->item(17, 0)->text(), "16");
+    EXPECT_EQ(t->item(1, 1)->text(), "Idle");
+    EXPECT_EQ(t->item(1, 2)->text(), "20001000");
+    EXPECT_EQ(t->item(1, 3)->text(), "200017FF");
+    EXPECT_EQ(t->item(1, 4)->text(), "20001680");
+    EXPECT_EQ(t->item(1, 5)->text(), "384/2048");
+    EXPECT_EQ(t->item(1, 6)->text(), "Active");
     EXPECT_TRUE(d.all_box(0)->isChecked());
     EXPECT_TRUE(d.all_box(1)->isChecked());
     EXPECT_FALSE(d.all_box(2)->isChecked());
