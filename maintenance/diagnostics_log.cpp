@@ -75,6 +75,14 @@ SensorStatus toggle_led(link::SensorLink& link) {
     return protocol::send_command(link, cmd::toggle_led, request);
 }
 
+std::vector<DiagnosticsLogEntry> read_whole_log(link::SensorLink& link, std::size_t limit) {
+    std::vector<DiagnosticsLogEntry> out;
+    if (start_log_read(link) != protocol::status::ok) return out;
+    DiagnosticsLogEntry e;
+    while (out.size() < limit && read_log_entry(link, e) == protocol::status::ok) out.push_back(e);
+    return out;
+}
+
 DiagnosticsLogReader::~DiagnosticsLogReader() { stop(); }
 
 void DiagnosticsLogReader::start(link::SensorLink& link, Deliver deliver,

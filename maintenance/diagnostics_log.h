@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/record_fields.h"
 #include "common/stop_signal.h"
@@ -75,6 +76,10 @@ protocol::SensorStatus start_log_read(link::SensorLink& link);
 protocol::SensorStatus read_log_entry(link::SensorLink& link, DiagnosticsLogEntry& entry);
 protocol::SensorStatus wipe_log(link::SensorLink& link);
 protocol::SensorStatus toggle_led(link::SensorLink& link);
+
+// Starts a read and takes every entry the sensor holds, at most `limit` of them (a sensor that
+// never runs out cannot hold the caller for ever). Empty when the read cannot start.
+std::vector<DiagnosticsLogEntry> read_whole_log(link::SensorLink& link, std::size_t limit);
 
 // The log reader's thread. It starts the read, then drains every pending entry and waits
 // `period` on its stop signal, again and again; while paused it requests nothing. Entries are

@@ -91,13 +91,15 @@ void add_entry(Diagnostics& d, std::uint8_t task_id, std::uint8_t severity,
     if (d.log.size() > diagnostics_log_capacity) d.log.pop_front();
 }
 
-void add_restart(Diagnostics& d, std::uint16_t cause, std::uint16_t decivolts, bool logged = true) {
+// `ago`: how long before now the restart happened.
+void add_restart(Diagnostics& d, std::uint16_t cause, std::uint16_t decivolts, bool logged = true,
+                 std::uint32_t ago = 0) {
     RestartRecord r;
     r.usb_connected = 1;
     r.reset_cause = cause;
     r.supply_decivolts = decivolts;
     r.counter = ++d.restart_counter;
-    r.rtc_time = static_cast<std::uint32_t>(std::time(nullptr));
+    r.rtc_time = static_cast<std::uint32_t>(std::time(nullptr)) - ago;
     d.restarts.push_front(r);
     if (d.restarts.size() > restart_history_size) d.restarts.pop_back();
     if (logged)
@@ -159,9 +161,9 @@ void seed(VirtualSensor& sensor, Diagnostics& d) {
     d.last_mode = sensor.mode();
     // The sensor left the factory some time ago: power-ups, a watchdog reset, a button press.
     const std::uint16_t volts = supply_decivolts(sensor);
-    add_restart(d, 1, volts, false);
-    add_restart(d, 8, volts, false);
-    add_restart(d, 4, volts);
+    add_restart(d, 1, volts, false, 30 * 86400);
+    add_restart(d, 8, volts, false, 7 * 86400 + 5 * 3600);
+    add_restart(d, 4, volts, true, 3600);
     add_entry(d, task::main, maintenance::severity::info, "main", 112, "Firmware started");
     add_entry(d, task::usb, maintenance::severity::info, "usb_init", 57, "USB connected");
     add_entry(d, task::platform, maintenance::severity::error, "platform_poll", 318,

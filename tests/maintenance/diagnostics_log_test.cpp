@@ -156,15 +156,18 @@ TEST_F(Reader, NothingArrivesAfterStop) {
 }
 
 struct SensorLog : test_support::SensorFixture {
-    std::vector<DiagnosticsLogEntry> read_all() {
-        std::vector<DiagnosticsLogEntry> out;
-        if (start_log_read(sensor_link) != protocol::status::ok) return out;
-        DiagnosticsLogEntry e;
-        while (out.size() < 2000 && read_log_entry(sensor_link, e) == protocol::status::ok)
-            out.push_back(e);
-        return out;
-    }
+    std::vector<DiagnosticsLogEntry> read_all() { return read_whole_log(sensor_link, 2000); }
 };
+
+TEST_F(SensorLog, AWholeReadEndsAtItsLimit) {
+    sensor.set_handler(protocol::cmd::read_log_entry,
+                       [](virtual_sensor::VirtualSensor&, const link::SensorReport&) {
+                           return virtual_sensor::Reply{0, std::vector<std::uint8_t>(114, 0)};
+                       });
+    EXPECT_EQ(read_whole_log(sensor_link, 25).size(), 25u);
+    sensor.force_status(protocol::cmd::start_log_read, 1);
+    EXPECT_TRUE(read_whole_log(sensor_link, 25).empty());
+}
 
 TEST_F(SensorLog, WipeEmptiesTheLogAndDebugLinesFollowTheTaskFilter) {
     const auto first = read_all();
