@@ -115,6 +115,24 @@ TEST_F(Diagnostics, RowsArriveOnlyThroughTheWindowsThread) {
     ASSERT_TRUE(wait_until([&] { return view.list()->topLevelItemCount() == 1; }));
 }
 
+// An entry read just before a wipe may still be on its way to the window when the list is
+// emptied; it must not come back as a row afterwards.
+TEST_F(Diagnostics, EntriesReadBeforeAWipeDoNotReturnAfterIt) {
+    add(make_entry(1, 2, "before the wipe"));
+    DiagnosticsView view(context(), nullptr, 5ms);
+    for (int i = 0; i < 5000 && requests_of(cmd::read_log_entry) < 2; ++i)
+        std::this_thread::sleep_for(1ms);
+    ASSERT_GE(requests_of(cmd::read_log_entry), 2u);  // read, and queued for the window
+    prompts.answer_yes();
+    view.clear_pressed();
+    ASSERT_EQ(requests_of(cmd::wipe_log), 1u);
+    add(make_entry(2, 2, "after the wipe"));
+    ASSERT_TRUE(wait_until([&] { return view.list()->topLevelItemCount() >= 1; }));
+    settle(20);
+    ASSERT_EQ(view.list()->topLevelItemCount(), 1);
+    EXPECT_EQ(cell(view.list(), 0, 5), "after the wipe");
+}
+
 TEST_F(Diagnostics, PauseStopsRequestsUntilUnchecked) {
     add(make_entry(1, 2, "one"));
     DiagnosticsView view(context(), nullptr, 5ms);
