@@ -46,7 +46,8 @@ void BM_ReadLogEntryFromVirtualSensor(benchmark::State& state) {
                            return virtual_sensor::Reply{0, {entry.begin(), entry.end()}};
                        });
     maintenance::DiagnosticsLogEntry e;
-    for (auto _ : state) benchmark::DoNotOptimize(maintenance::read_log_entry(link, e));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(maintenance::read_log_entry(link, e));
     link::sensor_link_close(link);
 }
 BENCHMARK(BM_ReadLogEntryFromVirtualSensor)->UseRealTime();
@@ -55,8 +56,10 @@ BENCHMARK(BM_ReadLogEntryFromVirtualSensor)->UseRealTime();
 void BM_PasswordCheck(benchmark::State& state) {
     std::string typed = "xxxxx";
     const std::string right = "brume";
-    for (int i = 0; i < state.range(0); ++i) typed[i] = right[i];
-    for (auto _ : state) benchmark::DoNotOptimize(maintenance::maintenance_password_matches(typed));
+    for (int i = 0; i < state.range(0); ++i)
+        typed[i] = right[i];
+    for (auto _ : state)
+        benchmark::DoNotOptimize(maintenance::maintenance_password_matches(typed));
 }
 BENCHMARK(BM_PasswordCheck)->DenseRange(0, 5);
 

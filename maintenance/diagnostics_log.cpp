@@ -18,22 +18,31 @@ template <std::size_t N>
 std::string field_text(const std::array<std::uint8_t, N>& field) {
     std::string s;
     for (std::uint8_t c : field) {
-        if (c == 0) break;
+        if (c == 0)
+            break;
         s.push_back(static_cast<char>(c));
     }
     return s;
 }
 }  // namespace
 
-std::string entry_function(const DiagnosticsLogEntry& entry) { return field_text(entry.function); }
-std::string entry_message(const DiagnosticsLogEntry& entry) { return field_text(entry.message); }
+std::string entry_function(const DiagnosticsLogEntry& entry) {
+    return field_text(entry.function);
+}
+std::string entry_message(const DiagnosticsLogEntry& entry) {
+    return field_text(entry.message);
+}
 
 const char* severity_text(std::uint8_t s) {
     switch (s) {
-        case severity::error: return "E";
-        case severity::info: return "I";
-        case severity::debug: return "D";
-        default: return "?";
+        case severity::error:
+            return "E";
+        case severity::info:
+            return "I";
+        case severity::debug:
+            return "D";
+        default:
+            return "?";
     }
 }
 
@@ -47,8 +56,10 @@ DiagnosticsRow diagnostics_row(const DiagnosticsLogEntry& e) {
 }
 
 RowColour diagnostics_colour(const DiagnosticsLogEntry& e) {
-    if (entry_message(e).find(restart_marker) != std::string::npos) return RowColour::blue;
-    if (e.severity == severity::error) return RowColour::red;
+    if (entry_message(e).find(restart_marker) != std::string::npos)
+        return RowColour::blue;
+    if (e.severity == severity::error)
+        return RowColour::red;
     return RowColour::black;
 }
 
@@ -62,7 +73,8 @@ SensorStatus read_log_entry(link::SensorLink& link, DiagnosticsLogEntry& entry) 
     const std::uint8_t request[1] = {0};
     common::RecordBytes<DiagnosticsLogEntry> reply{};
     const SensorStatus s = protocol::send_command(link, cmd::read_log_entry, request, reply);
-    if (s == protocol::status::ok) entry = common::decode_record<DiagnosticsLogEntry>(reply);
+    if (s == protocol::status::ok)
+        entry = common::decode_record<DiagnosticsLogEntry>(reply);
     return s;
 }
 
@@ -77,26 +89,33 @@ SensorStatus toggle_led(link::SensorLink& link) {
 
 std::vector<DiagnosticsLogEntry> read_whole_log(link::SensorLink& link, std::size_t limit) {
     std::vector<DiagnosticsLogEntry> out;
-    if (start_log_read(link) != protocol::status::ok) return out;
+    if (start_log_read(link) != protocol::status::ok)
+        return out;
     DiagnosticsLogEntry e;
-    while (out.size() < limit && read_log_entry(link, e) == protocol::status::ok) out.push_back(e);
+    while (out.size() < limit && read_log_entry(link, e) == protocol::status::ok)
+        out.push_back(e);
     return out;
 }
 
-DiagnosticsLogReader::~DiagnosticsLogReader() { stop(); }
+DiagnosticsLogReader::~DiagnosticsLogReader() {
+    stop();
+}
 
 void DiagnosticsLogReader::start(link::SensorLink& link, Deliver deliver,
                                  std::chrono::milliseconds period) {
     stop();
     stop_.reset();
     thread_ = std::thread([this, &link, deliver = std::move(deliver), period] {
-        if (start_log_read(link) != protocol::status::ok || stop_.stop_requested()) return;
+        if (start_log_read(link) != protocol::status::ok || stop_.stop_requested())
+            return;
         do {
             // Drain what the sensor holds, then rest until the next period.
             while (!stop_.stop_requested() && !paused_.load()) {
                 DiagnosticsLogEntry entry;
-                if (read_log_entry(link, entry) != protocol::status::ok) break;
-                if (stop_.stop_requested()) break;
+                if (read_log_entry(link, entry) != protocol::status::ok)
+                    break;
+                if (stop_.stop_requested())
+                    break;
                 deliver(entry);
             }
         } while (!stop_.wait_for_stop(period));
@@ -104,7 +123,8 @@ void DiagnosticsLogReader::start(link::SensorLink& link, Deliver deliver,
 }
 
 void DiagnosticsLogReader::stop() {
-    if (!thread_.joinable()) return;
+    if (!thread_.joinable())
+        return;
     stop_.request_stop();
     thread_.join();
 }

@@ -26,7 +26,7 @@ struct DiagnosticsLogEntry {
     std::array<std::uint8_t, 32> function{};  // NUL-terminated
     std::int32_t line = 0;
     std::uint8_t task_id = 0;
-    std::uint8_t severity = 0;  // 1 error, 2 information, 4 debug
+    std::uint8_t severity = 0;               // 1 error, 2 information, 4 debug
     std::array<std::uint8_t, 71> message{};  // NUL-terminated
 };
 
@@ -85,7 +85,7 @@ std::vector<DiagnosticsLogEntry> read_whole_log(link::SensorLink& link, std::siz
 // `period` on its stop signal, again and again; while paused it requests nothing. Entries are
 // handed to `deliver` on the reader's own thread: a window marshals them to its own thread.
 class DiagnosticsLogReader {
-public:
+  public:
     using Deliver = std::function<void(const DiagnosticsLogEntry&)>;
 
     ~DiagnosticsLogReader();
@@ -97,7 +97,7 @@ public:
     void set_paused(bool paused) { paused_.store(paused); }
     bool running() const { return thread_.joinable(); }
 
-private:
+  private:
     common::StopSignal stop_;
     std::thread thread_;
     std::atomic<bool> paused_{false};

@@ -16,7 +16,7 @@ namespace quelmar::maintenance {
 
 class DiagnosticsView : public ui::ShellView {
     Q_OBJECT
-public:
+  public:
     DiagnosticsView(const ui::ShellContext& context, QWidget* parent,
                     std::chrono::milliseconds period = std::chrono::milliseconds(500));
     ~DiagnosticsView() override;
@@ -40,7 +40,7 @@ public:
     void restarts_pressed();
     void led_pressed();
 
-private:
+  private:
     void start_reader();
     void add_entry(std::uint64_t generation, const DiagnosticsLogEntry& entry);
 

@@ -28,7 +28,9 @@ void upgrade_not_available(QWidget* parent, link::SensorLink&, std::uint8_t mode
         ui::show_message(parent, "Upgrade", "Failed to start upgrade", ui::PromptIcon::error);
 }
 
-QString number_text(unsigned v) { return QString::number(v); }
+QString number_text(unsigned v) {
+    return QString::number(v);
+}
 
 std::uint32_t field_number(const QLineEdit* field) {
     return read_factory_number(field->text().toStdString());
@@ -36,7 +38,9 @@ std::uint32_t field_number(const QLineEdit* field) {
 
 }  // namespace
 
-void set_factory_upgrade_opener(UpgradeOpener opener) { upgrade_opener() = std::move(opener); }
+void set_factory_upgrade_opener(UpgradeOpener opener) {
+    upgrade_opener() = std::move(opener);
+}
 
 void open_factory_upgrade(QWidget* parent, link::SensorLink& link, std::uint8_t mode) {
     if (upgrade_opener())
@@ -101,9 +105,9 @@ FactoryDialog::FactoryDialog(link::SensorLink& link, QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(cancel_);
     auto* layout = new QVBoxLayout(this);
-    for (QWidget* g : {static_cast<QWidget*>(access), static_cast<QWidget*>(flash),
-                       static_cast<QWidget*>(fram), static_cast<QWidget*>(driver),
-                       static_cast<QWidget*>(boot)})
+    for (QWidget* g :
+         {static_cast<QWidget*>(access), static_cast<QWidget*>(flash), static_cast<QWidget*>(fram),
+          static_cast<QWidget*>(driver), static_cast<QWidget*>(boot)})
         layout->addWidget(g);
     layout->addLayout(buttons);
 
@@ -123,8 +127,10 @@ FactoryDialog::FactoryDialog(link::SensorLink& link, QWidget* parent)
         return;
     }
     show_flash();
-    if (settings_.available.fram) show_fram();
-    if (settings_.available.driver_board) show_driver();
+    if (settings_.available.fram)
+        show_fram();
+    if (settings_.available.driver_board)
+        show_driver();
     reset_->setToolTip("Reset Pump Stroke Meter To Zero");
     apply_password_rule();
 }
@@ -145,9 +151,8 @@ void FactoryDialog::show_driver() {
 }
 
 void FactoryDialog::apply_password_rule() {
-    const FactoryEnabling e =
-        factory_enabling(maintenance_password_matches(password_->text().toStdString()),
-                         settings_.available);
+    const FactoryEnabling e = factory_enabling(
+        maintenance_password_matches(password_->text().toStdString()), settings_.available);
     for (QWidget* w : {static_cast<QWidget*>(name_), static_cast<QWidget*>(serial_),
                        static_cast<QWidget*>(board_serial_), static_cast<QWidget*>(flash_save_)})
         w->setEnabled(e.flash);
@@ -211,11 +216,14 @@ void FactoryDialog::driver_save_pressed() {
     }
 }
 
-void FactoryDialog::upgrade_pressed() { open_factory_upgrade(this, link_, settings_.kind.mode); }
+void FactoryDialog::upgrade_pressed() {
+    open_factory_upgrade(this, link_, settings_.kind.mode);
+}
 
 void run_factory_dialog(QWidget* parent, link::SensorLink& link) {
     FactoryDialog dialog(link, parent);
-    if (dialog.loaded()) dialog.exec();
+    if (dialog.loaded())
+        dialog.exec();
 }
 
 }  // namespace quelmar::maintenance

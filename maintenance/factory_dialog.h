@@ -16,13 +16,14 @@ namespace quelmar::maintenance {
 // Opens the upgrade dialog for a device in `mode` on an open link. The upgrade feature
 // installs its dialog here; until it has, a bootloader upgrade is offered as far as the
 // warning and then reported as not started.
-using UpgradeOpener = std::function<void(QWidget* parent, link::SensorLink& link, std::uint8_t mode)>;
+using UpgradeOpener =
+    std::function<void(QWidget* parent, link::SensorLink& link, std::uint8_t mode)>;
 void set_factory_upgrade_opener(UpgradeOpener opener);
 void open_factory_upgrade(QWidget* parent, link::SensorLink& link, std::uint8_t mode);
 
 class FactoryDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Reads the settings; check loaded() before showing it.
     FactoryDialog(link::SensorLink& link, QWidget* parent);
 
@@ -47,7 +48,7 @@ public:
     void driver_save_pressed();
     void upgrade_pressed();
 
-private:
+  private:
     void apply_password_rule();
     void show_flash();
     void show_fram();

@@ -24,7 +24,8 @@ bool maintenance_password_matches(std::string_view typed) {
         difference = difference | static_cast<unsigned>(a ^ b);
     }
     // Characters beyond the field are never read by the dialog; a longer text is wrong.
-    if (typed.size() > password_field_length) difference = difference | 1u;
+    if (typed.size() > password_field_length)
+        difference = difference | 1u;
     return difference == 0;
 }
 
@@ -38,28 +39,36 @@ FactoryEnabling factory_enabling(bool right, const FactoryAvailability& a) {
 
 bool read_factory_settings(link::SensorLink& link, FactorySettings& s) {
     s.available = {};
-    if (protocol::read_kind(link, s.kind) != status::ok) return false;
-    if (protocol::read_identity(link, s.identity) != status::ok) return false;
-    if (s.kind.mode != 2) return true;
+    if (protocol::read_kind(link, s.kind) != status::ok)
+        return false;
+    if (protocol::read_identity(link, s.identity) != status::ok)
+        return false;
+    if (s.kind.mode != 2)
+        return true;
     s.available.fram = true;
     s.available.upgrade = true;
-    if (read_fram(link, s.fram) != status::ok) return false;
+    if (read_fram(link, s.fram) != status::ok)
+        return false;
     protocol::SensorStatusRecord st;
-    if (protocol::read_status(link, st) != status::ok) return false;
+    if (protocol::read_status(link, st) != status::ok)
+        return false;
     if (has_driver_board(st.hardware_variant)) {
         s.available.driver_board = true;
-        if (read_nvram(link, s.nvram) != status::ok) return false;
+        if (read_nvram(link, s.nvram) != status::ok)
+            return false;
     }
     return true;
 }
 
 std::uint32_t read_factory_number(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
     std::uint64_t v = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         v = v * 10 + static_cast<unsigned>(text[i] - '0');
-        if (v > UINT32_MAX) return UINT32_MAX;
+        if (v > UINT32_MAX)
+            return UINT32_MAX;
     }
     return static_cast<std::uint32_t>(v);
 }
@@ -91,7 +100,8 @@ template <class R>
 SensorStatus read_record(link::SensorLink& link, std::uint16_t code, R& record) {
     common::RecordBytes<R> reply{};
     const SensorStatus s = protocol::send_command(link, code, {}, reply);
-    if (s == status::ok) record = common::decode_record<R>(reply);
+    if (s == status::ok)
+        record = common::decode_record<R>(reply);
     return s;
 }
 template <class R>

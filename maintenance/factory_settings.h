@@ -18,9 +18,9 @@ namespace quelmar::maintenance {
 
 // Processing board FRAM (292 / 293).
 struct FramRecord {
-    std::uint8_t form = 2;  // always written as 2
+    std::uint8_t form = 2;                 // always written as 2
     std::uint8_t board_serial_number = 0;  // kept for older boards
-    std::uint32_t stroke_meter = 0;  // pump strokes since the meter was last reset
+    std::uint32_t stroke_meter = 0;        // pump strokes since the meter was last reset
 };
 
 template <class Io>

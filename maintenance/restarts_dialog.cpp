@@ -11,10 +11,12 @@ RestartsDialog::RestartsDialog(link::SensorLink& link, QWidget* parent)
     : QDialog(parent), list_(new QTreeWidget(this)), close_(new QPushButton("Close", this)) {
     setWindowTitle("Sensor Firmware Restart Log (last 10 restarts)");
     QStringList titles;
-    for (const char* t : restart_titles) titles << t;
+    for (const char* t : restart_titles)
+        titles << t;
     list_->setHeaderLabels(titles);
     list_->setRootIsDecorated(false);
-    const int unit = std::max(fontMetrics().averageCharWidth(), fontMetrics().horizontalAdvance('0'));
+    const int unit =
+        std::max(fontMetrics().averageCharWidth(), fontMetrics().horizontalAdvance('0'));
     int width = 0;
     for (std::size_t c = 0; c < restart_columns; ++c) {
         list_->setColumnWidth(int(c), restart_widths[c] * unit + 12);

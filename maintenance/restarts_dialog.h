@@ -12,11 +12,11 @@ namespace quelmar::maintenance {
 
 class RestartsDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     RestartsDialog(link::SensorLink& link, QWidget* parent);
     QTreeWidget* list() const { return list_; }
 
-private:
+  private:
     QTreeWidget* list_;
     QPushButton* close_;
 };

@@ -13,11 +13,16 @@ const std::array<int, restart_columns> restart_widths = {10, 15, 15, 15, 15};
 std::string reset_cause_text(std::uint16_t cause) {
     const unsigned c = cause;
     switch (cause) {
-        case 0: return common::format_text("%u (RTC time changed)", c);
-        case 1: return common::format_text("%u (Power On Reset)", c);
-        case 4: return common::format_text("%u (External Reset)", c);
-        case 8: return common::format_text("%u (WDT reset)", c);
-        default: return common::format_text("%u (see datasheet)", c);
+        case 0:
+            return common::format_text("%u (RTC time changed)", c);
+        case 1:
+            return common::format_text("%u (Power On Reset)", c);
+        case 4:
+            return common::format_text("%u (External Reset)", c);
+        case 8:
+            return common::format_text("%u (WDT reset)", c);
+        default:
+            return common::format_text("%u (see datasheet)", c);
     }
 }
 
@@ -33,7 +38,8 @@ protocol::SensorStatus read_restart_entry(link::SensorLink& link, bool first,
     const std::uint8_t request[1] = {static_cast<std::uint8_t>(first ? 1 : 0)};
     common::RecordBytes<RestartRecord> reply{};
     const auto s = protocol::send_command(link, protocol::cmd::read_restart_entry, request, reply);
-    if (s == protocol::status::ok) record = common::decode_record<RestartRecord>(reply);
+    if (s == protocol::status::ok)
+        record = common::decode_record<RestartRecord>(reply);
     return s;
 }
 
@@ -41,7 +47,8 @@ std::vector<RestartRecord> read_restart_log(link::SensorLink& link) {
     std::vector<RestartRecord> out;
     while (out.size() < restart_log_limit) {
         RestartRecord r;
-        if (read_restart_entry(link, out.empty(), r) != protocol::status::ok) break;
+        if (read_restart_entry(link, out.empty(), r) != protocol::status::ok)
+            break;
         out.push_back(r);
     }
     return out;

@@ -48,7 +48,8 @@ TasksDialog::TasksDialog(link::SensorLink& link, QWidget* parent)
     table_->setItem(0, 1, new QTableWidgetItem("All"));
     for (std::size_t f = 0; f < 3; ++f) {
         all_[f] = new QCheckBox(this);
-        all_[f]->setToolTip(QString("Set or clear the %1 filter of every task").arg(filter_titles[f]));
+        all_[f]->setToolTip(
+            QString("Set or clear the %1 filter of every task").arg(filter_titles[f]));
         table_->setCellWidget(0, tasks_filter_column + int(f), centred(all_[f], table_));
         connect(all_[f], &QCheckBox::clicked, this, [this, f] { all_clicked(f); });
     }
@@ -79,7 +80,8 @@ std::size_t TasksDialog::load() {
         const int row = tasks_first_row + int(n);
         table_->setItem(row, 0, new QTableWidgetItem(QString::number(n)));
         TaskRecord t;
-        if (read_task(link_, static_cast<std::uint8_t>(n), t) != protocol::status::ok) break;
+        if (read_task(link_, static_cast<std::uint8_t>(n), t) != protocol::status::ok)
+            break;
         const std::string texts[] = {
             task_name(t),
             common::format_text("%X", static_cast<unsigned>(t.stack_start)),
@@ -106,18 +108,21 @@ std::array<std::uint8_t, task_count> TasksDialog::filters() const {
     std::array<std::uint8_t, task_count> out{};
     for (std::size_t n = 0; n < task_count; ++n)
         for (std::size_t f = 0; f < 3; ++f)
-            if (boxes_[n][f]->isChecked()) out[n] |= log_filter_bits[f];
+            if (boxes_[n][f]->isChecked())
+                out[n] |= log_filter_bits[f];
     return out;
 }
 
 void TasksDialog::update_all_boxes() {
     const auto all = all_filters_set(filters());
-    for (std::size_t f = 0; f < 3; ++f) all_[f]->setChecked(all[f]);
+    for (std::size_t f = 0; f < 3; ++f)
+        all_[f]->setChecked(all[f]);
 }
 
 void TasksDialog::all_clicked(std::size_t filter) {
     const bool on = all_[filter]->isChecked();
-    for (std::size_t n = 0; n < task_count; ++n) boxes_[n][filter]->setChecked(on);
+    for (std::size_t n = 0; n < task_count; ++n)
+        boxes_[n][filter]->setChecked(on);
 }
 
 void TasksDialog::save_pressed() {
@@ -129,7 +134,8 @@ void TasksDialog::save_pressed() {
 
 void run_tasks_dialog(QWidget* parent, link::SensorLink& link) {
     TasksDialog dialog(link, parent);
-    if (dialog.loaded()) dialog.exec();
+    if (dialog.loaded())
+        dialog.exec();
 }
 
 }  // namespace quelmar::maintenance

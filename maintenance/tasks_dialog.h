@@ -18,14 +18,16 @@ constexpr int tasks_first_row = 1;      // row 0 holds the "All" boxes
 
 class TasksDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Reads the tasks; check loaded() before showing it.
     TasksDialog(link::SensorLink& link, QWidget* parent);
 
     bool loaded() const { return loaded_; }
     QTableWidget* table() const { return table_; }
     // `filter` 0 Error, 1 Info, 2 Debug.
-    QCheckBox* filter_box(std::size_t task, std::size_t filter) const { return boxes_[task][filter]; }
+    QCheckBox* filter_box(std::size_t task, std::size_t filter) const {
+        return boxes_[task][filter];
+    }
     QCheckBox* all_box(std::size_t filter) const { return all_[filter]; }
     QPushButton* load_button() const { return load_; }
     QPushButton* save_button() const { return save_; }
@@ -33,7 +35,7 @@ public:
     void load_pressed();
     void save_pressed();
 
-private:
+  private:
     std::size_t load();
     std::array<std::uint8_t, task_count> filters() const;
     void update_all_boxes();

@@ -9,7 +9,8 @@ namespace quelmar::maintenance {
 std::string task_name(const TaskRecord& task) {
     std::string s;
     for (std::uint8_t c : task.name) {
-        if (c == 0) break;
+        if (c == 0)
+            break;
         s.push_back(static_cast<char>(c));
     }
     return s;
@@ -21,13 +22,16 @@ std::string stack_usage_text(const TaskRecord& t) {
     return common::format_text("%u/%u", static_cast<unsigned>(used), static_cast<unsigned>(size));
 }
 
-const char* task_state_text(const TaskRecord& t) { return t.active ? "Active" : "Inactive"; }
+const char* task_state_text(const TaskRecord& t) {
+    return t.active ? "Active" : "Inactive";
+}
 
 std::array<bool, 3> all_filters_set(const std::array<std::uint8_t, task_count>& filters) {
     std::array<bool, 3> all{true, true, true};
     for (std::uint8_t f : filters)
         for (std::size_t b = 0; b < log_filter_bits.size(); ++b)
-            if (!(f & log_filter_bits[b])) all[b] = false;
+            if (!(f & log_filter_bits[b]))
+                all[b] = false;
     return all;
 }
 
@@ -35,7 +39,8 @@ protocol::SensorStatus read_task(link::SensorLink& link, std::uint8_t number, Ta
     const std::uint8_t request[1] = {number};
     common::RecordBytes<TaskRecord> reply{};
     const auto s = protocol::send_command(link, protocol::cmd::read_task, request, reply);
-    if (s == protocol::status::ok) task = common::decode_record<TaskRecord>(reply);
+    if (s == protocol::status::ok)
+        task = common::decode_record<TaskRecord>(reply);
     return s;
 }
 

@@ -24,7 +24,7 @@ constexpr std::array<std::uint8_t, 3> log_filter_bits = {log_filter::error, log_
                                                          log_filter::debug};
 
 struct TaskRecord {
-    std::uint8_t reserved0 = 0;  // not interpreted
+    std::uint8_t reserved0 = 0;           // not interpreted
     std::array<std::uint8_t, 33> name{};  // NUL-terminated
     std::uint32_t stack_start = 0;
     std::uint32_t stack_end = 0;

@@ -27,7 +27,8 @@ constexpr std::size_t log_limit = 100000;
 void put_row(std::FILE* out, const std::vector<std::string>& cells) {
     std::string line;
     for (std::size_t c = 0; c < cells.size(); ++c) {
-        if (c) line += ',';
+        if (c)
+            line += ',';
         line += cells[c];
     }
     std::fprintf(out, "%s\n", line.c_str());
@@ -59,7 +60,8 @@ int run_diagnostics(int argc, char** argv) {
     if (with_virtual) {
         sensor = std::make_unique<virtual_sensor::VirtualSensor>();
         sensor->attach();
-        if (device.empty()) device = sensor->path();
+        if (device.empty())
+            device = sensor->path();
     }
     if (device.empty()) {
         // The first sensor whose firmware runs: a bootloader keeps no diagnostics.
@@ -90,7 +92,8 @@ int run_diagnostics(int argc, char** argv) {
 
     int result = exit_ok;
     if (what == "log") {
-        put_row(out, {maintenance::diagnostics_titles.begin(), maintenance::diagnostics_titles.end()});
+        put_row(out,
+                {maintenance::diagnostics_titles.begin(), maintenance::diagnostics_titles.end()});
         for (const auto& e : maintenance::read_whole_log(sensor_link, log_limit)) {
             const auto row = maintenance::diagnostics_row(e);
             put_row(out, {row.begin(), row.end()});
@@ -109,11 +112,13 @@ int run_diagnostics(int argc, char** argv) {
         for (std::size_t i = 0; i < n; ++i) {
             const auto& t = tasks[i];
             std::vector<std::string> cells = {
-                std::to_string(i), maintenance::task_name(t),
+                std::to_string(i),
+                maintenance::task_name(t),
                 common::format_text("%X", static_cast<unsigned>(t.stack_start)),
                 common::format_text("%X", static_cast<unsigned>(t.stack_end)),
                 common::format_text("%X", static_cast<unsigned>(t.stack_top)),
-                maintenance::stack_usage_text(t), maintenance::task_state_text(t)};
+                maintenance::stack_usage_text(t),
+                maintenance::task_state_text(t)};
             for (std::uint8_t bit : maintenance::log_filter_bits)
                 cells.push_back(t.filters & bit ? "1" : "0");
             put_row(out, cells);

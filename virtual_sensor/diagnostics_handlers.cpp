@@ -18,13 +18,15 @@ namespace quelmar::virtual_sensor {
 namespace cmd = protocol::cmd;
 using maintenance::DiagnosticsLogEntry;
 using maintenance::RestartRecord;
-using maintenance::TaskRecord;
 using maintenance::task_count;
+using maintenance::TaskRecord;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-Reply status_only(std::uint8_t s) { return Reply{s, {}}; }
+Reply status_only(std::uint8_t s) {
+    return Reply{s, {}};
+}
 
 template <class R>
 Reply record_reply(const R& r) {
@@ -41,8 +43,8 @@ constexpr std::uint8_t platform = 12;
 }  // namespace task
 
 constexpr std::array<const char*, task_count> task_names = {
-    "Idle",    "Main",   "USB",      "StateMachine", "Pump",     "Valves",
-    "Optics",  "ADC",    "Logger",   "Processing",   "RS232",    "RS485",
+    "Idle",     "Main",  "USB",      "StateMachine", "Pump",    "Valves",
+    "Optics",   "ADC",   "Logger",   "Processing",   "RS232",   "RS485",
     "Platform", "Clock", "Schedule", "Storage",      "Watchdog"};
 
 // How often the sampling task leaves a debug line, in the sensor's time.
@@ -53,7 +55,7 @@ struct Diagnostics {
     std::deque<DiagnosticsLogEntry> log;
     std::int32_t next_counter = 1;
     bool reading = false;
-    std::int32_t read_from = 0;  // counter of the next entry a 307 gives
+    std::int32_t read_from = 0;          // counter of the next entry a 307 gives
     std::deque<RestartRecord> restarts;  // newest first
     std::uint32_t restart_counter = 0;
     std::size_t restart_cursor = 0;
@@ -79,7 +81,8 @@ void put_text(std::array<std::uint8_t, N>& field, const std::string& text) {
 void add_entry(Diagnostics& d, std::uint8_t task_id, std::uint8_t severity,
                const std::string& function, std::int32_t line, const std::string& message) {
     const std::uint8_t filters = task_id < task_count ? d.tasks[task_id].filters : 0xFF;
-    if (!(filters & severity)) return;
+    if (!(filters & severity))
+        return;
     DiagnosticsLogEntry e;
     e.counter = d.next_counter++;
     put_text(e.function, function);
@@ -88,7 +91,8 @@ void add_entry(Diagnostics& d, std::uint8_t task_id, std::uint8_t severity,
     e.severity = severity;
     put_text(e.message, message);
     d.log.push_back(e);
-    if (d.log.size() > diagnostics_log_capacity) d.log.pop_front();
+    if (d.log.size() > diagnostics_log_capacity)
+        d.log.pop_front();
 }
 
 // `ago`: how long before now the restart happened.
@@ -101,16 +105,18 @@ void add_restart(Diagnostics& d, std::uint16_t cause, std::uint16_t decivolts, b
     r.counter = ++d.restart_counter;
     r.rtc_time = static_cast<std::uint32_t>(std::time(nullptr)) - ago;
     d.restarts.push_front(r);
-    if (d.restarts.size() > restart_history_size) d.restarts.pop_back();
+    if (d.restarts.size() > restart_history_size)
+        d.restarts.pop_back();
     if (logged)
         add_entry(d, task::main, maintenance::severity::info, "main", 88,
-              maintenance::restart_marker);
+                  maintenance::restart_marker);
 }
 
 std::uint16_t supply_decivolts(VirtualSensor& sensor) {
     const auto bytes = sensor.record(cmd::read_status);
     protocol::SensorStatusRecord st;
-    if (!common::decode_record(bytes, st)) return 0;
+    if (!common::decode_record(bytes, st))
+        return 0;
     return static_cast<std::uint16_t>(std::clamp(st.supply_mv / 100, 0, 65535));
 }
 
@@ -118,7 +124,8 @@ std::uint16_t supply_decivolts(VirtualSensor& sensor) {
 // bootloader handed over, state changes of the running machine, the sampler's debug lines.
 void observe(VirtualSensor& sensor, Diagnostics& d) {
     const std::uint8_t mode = sensor.mode();
-    if (mode == 2 && d.last_mode == 1) add_restart(d, 4, supply_decivolts(sensor));
+    if (mode == 2 && d.last_mode == 1)
+        add_restart(d, 4, supply_decivolts(sensor));
     d.last_mode = mode;
 
     auto run = run_state(sensor);
@@ -183,9 +190,11 @@ Reply next_entry(VirtualSensor& sensor, const link::SensorReport&) {
     auto d = diagnostics(sensor);
     std::lock_guard lock(d->mutex);
     observe(sensor, *d);
-    if (!d->reading) return status_only(diagnostics_refused_status);
+    if (!d->reading)
+        return status_only(diagnostics_refused_status);
     for (const auto& e : d->log) {
-        if (e.counter < d->read_from) continue;
+        if (e.counter < d->read_from)
+            continue;
         d->read_from = e.counter + 1;
         return record_reply(e);
     }
@@ -203,8 +212,10 @@ Reply wipe(VirtualSensor& sensor, const link::SensorReport&) {
 Reply restart_entry(VirtualSensor& sensor, const link::SensorReport& request) {
     auto d = diagnostics(sensor);
     std::lock_guard lock(d->mutex);
-    if (request.payload()[0] == 1) d->restart_cursor = 0;
-    if (d->restart_cursor >= d->restarts.size()) return status_only(diagnostics_refused_status);
+    if (request.payload()[0] == 1)
+        d->restart_cursor = 0;
+    if (d->restart_cursor >= d->restarts.size())
+        return status_only(diagnostics_refused_status);
     return record_reply(d->restarts[d->restart_cursor++]);
 }
 
@@ -232,7 +243,8 @@ Reply set_filters(VirtualSensor& sensor, const link::SensorReport& request) {
                   "Filter request too short");
         return status_only(diagnostics_refused_status);
     }
-    for (std::size_t n = 0; n < task_count; ++n) d->tasks[n].filters = r.filters[n] & 0x07;
+    for (std::size_t n = 0; n < task_count; ++n)
+        d->tasks[n].filters = r.filters[n] & 0x07;
     add_entry(*d, task::usb, maintenance::severity::info, "usb_set_filters", 680,
               "Log filters changed");
     return status_only(0);

@@ -13,7 +13,9 @@ namespace cmd = protocol::cmd;
 
 namespace {
 
-Reply status_only(std::uint8_t s) { return Reply{s, {}}; }
+Reply status_only(std::uint8_t s) {
+    return Reply{s, {}};
+}
 
 bool driver_board_fitted(VirtualSensor& sensor) {
     protocol::SensorStatusRecord st;
@@ -23,8 +25,8 @@ bool driver_board_fitted(VirtualSensor& sensor) {
 
 // The request's payload as far as the report holds it.
 std::vector<std::uint8_t> payload_of(const link::SensorReport& request, std::size_t size) {
-    const std::size_t n = std::min({static_cast<std::size_t>(request.length()),
-                                    link::payload_capacity, size});
+    const std::size_t n =
+        std::min({static_cast<std::size_t>(request.length()), link::payload_capacity, size});
     std::vector<std::uint8_t> out(request.payload(), request.payload() + n);
     out.resize(size, 0);
     return out;
@@ -56,16 +58,18 @@ void install_factory_handlers(VirtualSensor& sensor) {
         return status_only(protocol::status::ok);
     });
     sensor.set_handler(cmd::read_nvram_factory, [](VirtualSensor& s, const link::SensorReport&) {
-        if (!driver_board_fitted(s)) return status_only(protocol::status::command_unknown);
+        if (!driver_board_fitted(s))
+            return status_only(protocol::status::command_unknown);
         return read_stored(s, cmd::read_nvram_factory);
     });
-    sensor.set_handler(cmd::write_nvram_factory, [](VirtualSensor& s,
-                                                    const link::SensorReport& request) {
-        if (!driver_board_fitted(s)) return status_only(protocol::status::command_unknown);
-        constexpr std::size_t size = common::record_size<maintenance::NvramRecord>();
-        s.set_record(cmd::read_nvram_factory, payload_of(request, size));
-        return status_only(protocol::status::ok);
-    });
+    sensor.set_handler(
+        cmd::write_nvram_factory, [](VirtualSensor& s, const link::SensorReport& request) {
+            if (!driver_board_fitted(s))
+                return status_only(protocol::status::command_unknown);
+            constexpr std::size_t size = common::record_size<maintenance::NvramRecord>();
+            s.set_record(cmd::read_nvram_factory, payload_of(request, size));
+            return status_only(protocol::status::ok);
+        });
 }
 
 }  // namespace quelmar::virtual_sensor

@@ -84,17 +84,21 @@ struct Reader : test_support::SensorFixture {
     std::mutex mutex;
     std::vector<DiagnosticsLogEntry> got;
     void start(std::chrono::milliseconds period = 5ms) {
-        reader.start(sensor_link, [this](const DiagnosticsLogEntry& e) {
-            std::lock_guard lock(mutex);
-            got.push_back(e);
-        }, period);
+        reader.start(
+            sensor_link,
+            [this](const DiagnosticsLogEntry& e) {
+                std::lock_guard lock(mutex);
+                got.push_back(e);
+            },
+            period);
     }
     std::size_t count() {
         std::lock_guard lock(mutex);
         return got.size();
     }
     bool wait_for(const std::function<bool()>& done) {
-        for (int i = 0; i < 5000 && !done(); ++i) std::this_thread::sleep_for(1ms);
+        for (int i = 0; i < 5000 && !done(); ++i)
+            std::this_thread::sleep_for(1ms);
         return done();
     }
     void TearDown() override {
@@ -115,7 +119,8 @@ TEST_F(Reader, DrainsThenFollowsNewEntriesInOrder) {
     reader.stop();
     EXPECT_EQ(requests_of(protocol::cmd::start_log_read), 1u);
     std::lock_guard lock(mutex);
-    for (std::size_t i = 1; i < got.size(); ++i) EXPECT_EQ(got[i].counter, got[i - 1].counter + 1);
+    for (std::size_t i = 1; i < got.size(); ++i)
+        EXPECT_EQ(got[i].counter, got[i - 1].counter + 1);
     const auto requests = sensor.requests();
     const auto& start = requests.front();
     EXPECT_EQ(start.command(), protocol::cmd::start_log_read);

@@ -48,14 +48,15 @@ struct Diagnostics : test_support::SensorFixture {
 
     void SetUp() override {
         SensorFixture::SetUp();
-        sensor.set_handler(cmd::read_log_entry, [this](virtual_sensor::VirtualSensor&,
-                                                       const link::SensorReport&) {
-            std::lock_guard lock(mutex);
-            if (pending.empty()) return virtual_sensor::Reply{1, {}};
-            const auto b = common::encode_record(pending.front());
-            pending.pop_front();
-            return virtual_sensor::Reply{0, {b.begin(), b.end()}};
-        });
+        sensor.set_handler(cmd::read_log_entry,
+                           [this](virtual_sensor::VirtualSensor&, const link::SensorReport&) {
+                               std::lock_guard lock(mutex);
+                               if (pending.empty())
+                                   return virtual_sensor::Reply{1, {}};
+                               const auto b = common::encode_record(pending.front());
+                               pending.pop_front();
+                               return virtual_sensor::Reply{0, {b.begin(), b.end()}};
+                           });
     }
     void add(const DiagnosticsLogEntry& e) {
         std::lock_guard lock(mutex);
@@ -72,7 +73,8 @@ struct Diagnostics : test_support::SensorFixture {
 };
 
 TEST_F(Diagnostics, KeepsTheNewest201EntriesInTheirColours) {
-    for (int i = 1; i <= 246; ++i) add(make_entry(i, 2, "Info line"));
+    for (int i = 1; i <= 246; ++i)
+        add(make_entry(i, 2, "Info line"));
     add(make_entry(247, 1, "Watchdog: Restarted after reset"));
     add(make_entry(248, 1, "Pump stalled"));
     add(make_entry(249, 4, "Sampled"));
@@ -82,7 +84,8 @@ TEST_F(Diagnostics, KeepsTheNewest201EntriesInTheirColours) {
     EXPECT_EQ(view.save_button()->toolTip(), "Save diagnostics to file on PC");
     EXPECT_EQ(view.clear_button()->toolTip(), "Wipe diagnostics from sensor");
     QTreeWidget* list = view.list();
-    ASSERT_TRUE(wait_until([&] { return cell(list, list->topLevelItemCount() - 1, 0) == "00000250"; }));
+    ASSERT_TRUE(
+        wait_until([&] { return cell(list, list->topLevelItemCount() - 1, 0) == "00000250"; }));
     ASSERT_EQ(list->topLevelItemCount(), 201);
     EXPECT_EQ(cell(list, 0, 0), "00000050");
     EXPECT_EQ(cell(list, 196, 2), "I");
@@ -170,8 +173,9 @@ TEST_F(Diagnostics, SaveWritesTheListAsCommaSeparatedText) {
     view.save_pressed();
     QFile f(typed + ".log");
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "Counter,Task ID,Severity,Function,Line,Message\n"
-                           "00000005,03,E,sm_enter_state,77,Pump stalled\n");
+    EXPECT_EQ(f.readAll(),
+              "Counter,Task ID,Severity,Function,Line,Message\n"
+              "00000005,03,E,sm_enter_state,77,Pump stalled\n");
     EXPECT_EQ(prompts.last_message().title, "Save Diagnostics");
     EXPECT_EQ(prompts.last_message().text, "Diagnostics saved to " + typed + ".log");
 
@@ -216,7 +220,8 @@ TEST_F(Diagnostics, ToggleLedSendsItsCommand) {
     view.led_button()->click();
     std::vector<link::SensorReport> toggles;
     for (const auto& r : sensor.requests())
-        if (r.command() == cmd::toggle_led) toggles.push_back(r);
+        if (r.command() == cmd::toggle_led)
+            toggles.push_back(r);
     ASSERT_EQ(toggles.size(), 1u);
     EXPECT_EQ(toggles[0].length(), 1);
     EXPECT_EQ(toggles[0].payload()[0], 0);
@@ -228,7 +233,8 @@ template <class Dialog>
 void when_open(std::function<void(Dialog&)> act) {
     QTimer::singleShot(0, [act = std::move(act)] {
         wait_until([] { return QApplication::activeModalWidget() != nullptr; }, 3000);
-        if (auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget())) act(*d);
+        if (auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget()))
+            act(*d);
     });
 }
 
@@ -239,7 +245,8 @@ TEST_F(Diagnostics, RestartsDialogListsTheSensorsRestarts) {
     int rows = -1;
     when_open<RestartsDialog>([&](RestartsDialog& d) {
         rows = d.list()->topLevelItemCount();
-        for (int c = 0; c < 5; ++c) first << d.list()->topLevelItem(0)->text(c);
+        for (int c = 0; c < 5; ++c)
+            first << d.list()->topLevelItem(0)->text(c);
         EXPECT_EQ(d.windowTitle(), "Sensor Firmware Restart Log (last 10 restarts)");
         d.reject();
     });
@@ -273,9 +280,11 @@ TEST_F(Diagnostics, TasksDialogFiltersAndAllBoxes) {
     d.filter_box(4, 0)->click();
     EXPECT_TRUE(d.all_box(0)->isChecked());
     d.all_box(2)->click();  // debug for every task
-    for (std::size_t n = 0; n < task_count; ++n) EXPECT_TRUE(d.filter_box(n, 2)->isChecked());
+    for (std::size_t n = 0; n < task_count; ++n)
+        EXPECT_TRUE(d.filter_box(n, 2)->isChecked());
     d.all_box(1)->click();  // info for none
-    for (std::size_t n = 0; n < task_count; ++n) EXPECT_FALSE(d.filter_box(n, 1)->isChecked());
+    for (std::size_t n = 0; n < task_count; ++n)
+        EXPECT_FALSE(d.filter_box(n, 1)->isChecked());
 
     d.save_button()->click();
     EXPECT_EQ(prompts.last_message().title, "Save");
@@ -284,8 +293,10 @@ TEST_F(Diagnostics, TasksDialogFiltersAndAllBoxes) {
     ASSERT_EQ(request.command(), cmd::write_log_filter);
     ASSERT_EQ(request.length(), 26);
     EXPECT_EQ(request.payload()[0], 0);
-    for (std::size_t n = 0; n < task_count; ++n) EXPECT_EQ(request.payload()[1 + n], 5) << n;
-    for (int i = 18; i < 26; ++i) EXPECT_EQ(request.payload()[i], 0);
+    for (std::size_t n = 0; n < task_count; ++n)
+        EXPECT_EQ(request.payload()[1 + n], 5) << n;
+    for (int i = 18; i < 26; ++i)
+        EXPECT_EQ(request.payload()[i], 0);
 
     sensor.force_status(cmd::write_log_filter, 2);
     d.save_button()->click();

@@ -23,7 +23,8 @@ namespace cmd = protocol::cmd;
 
 // Typed a character at a time, as the user does, so each one changes the text.
 void key_in(QLineEdit* field, const QString& text) {
-    for (QChar c : text) field->insert(QString(c));
+    for (QChar c : text)
+        field->insert(QString(c));
 }
 
 struct Factory : test_support::SensorFixture {
@@ -37,14 +38,15 @@ struct Factory : test_support::SensorFixture {
         sensor.set_record(cmd::read_status, {b.begin(), b.end()});
     }
     static std::vector<QWidget*> controls(const FactoryDialog& d) {
-        return {d.name_field(),         d.serial_field(),        d.board_serial_field(),
-                d.flash_save_button(),  d.fram_serial_field(),   d.stroke_meter_field(),
-                d.reset_button(),       d.fram_save_button(),    d.driver_serial_field(),
+        return {d.name_field(),         d.serial_field(),      d.board_serial_field(),
+                d.flash_save_button(),  d.fram_serial_field(), d.stroke_meter_field(),
+                d.reset_button(),       d.fram_save_button(),  d.driver_serial_field(),
                 d.driver_save_button(), d.upgrade_button()};
     }
     static int enabled_count(const FactoryDialog& d) {
         int n = 0;
-        for (QWidget* w : controls(d)) n += w->isEnabled();
+        for (QWidget* w : controls(d))
+            n += w->isEnabled();
         return n;
     }
     static void type(QLineEdit* field, const QString& text) {
@@ -60,8 +62,10 @@ TEST_F(Factory, ThePasswordUnlocksEveryGroupAtItsLastCharacter) {
     EXPECT_EQ(d.name_field()->text(), "Virtual Sensor");
     EXPECT_EQ(d.serial_field()->text(), "1001");
     EXPECT_EQ(d.board_serial_field()->text(), "7");
-    EXPECT_EQ(d.stroke_meter_field()->text(), QString::number(virtual_sensor::factory_stroke_meter));
-    EXPECT_EQ(d.driver_serial_field()->text(), QString::number(virtual_sensor::factory_driver_serial));
+    EXPECT_EQ(d.stroke_meter_field()->text(),
+              QString::number(virtual_sensor::factory_stroke_meter));
+    EXPECT_EQ(d.driver_serial_field()->text(),
+              QString::number(virtual_sensor::factory_driver_serial));
     EXPECT_EQ(d.reset_button()->toolTip(), "Reset Pump Stroke Meter To Zero");
     EXPECT_EQ(d.password_field()->echoMode(), QLineEdit::Password);
     EXPECT_EQ(d.password_field()->maxLength(), 23);
@@ -136,7 +140,8 @@ TEST_F(Factory, FlashSaveBuildsTheIdentityFromZero) {
     sensor.force_status(cmd::read_identity, 3);  // the read-back fails
     type(d.serial_field(), "12");
     d.flash_save_button()->click();
-    EXPECT_EQ(prompts.last_message().text, "Unable to save Processing Board FLASH settings to sensor");
+    EXPECT_EQ(prompts.last_message().text,
+              "Unable to save Processing Board FLASH settings to sensor");
     EXPECT_EQ(d.serial_field()->text(), "12");  // as typed
 }
 
@@ -168,7 +173,8 @@ TEST_F(Factory, FramResetAndDriverBoardSaves) {
     EXPECT_EQ(d.driver_serial_field()->text(), "abc");
     sensor.force_status(cmd::write_fram_factory, 3);
     d.fram_save_button()->click();
-    EXPECT_EQ(prompts.last_message().text, "Unable to save Processing Board FRAM settings to sensor");
+    EXPECT_EQ(prompts.last_message().text,
+              "Unable to save Processing Board FRAM settings to sensor");
 }
 
 TEST_F(Factory, UpgradeGoesToTheUpgradeDialogWithTheDeviceMode) {
@@ -206,7 +212,8 @@ TEST(FactoryFromConnectView, OpensOnTheChosenSensorAndRebuildsTheList) {
     app::ConnectView view(link, nullptr);
     auto row_of = [&](const QString& name) {
         for (int i = 0; i < view.list()->topLevelItemCount(); ++i)
-            if (view.list()->topLevelItem(i)->text(0) == name) return i;
+            if (view.list()->topLevelItem(i)->text(0) == name)
+                return i;
         return -1;
     };
     EXPECT_EQ(view.factory_button()->toolTip(), "Set Factory Settings (requires password)");
@@ -223,7 +230,8 @@ TEST(FactoryFromConnectView, OpensOnTheChosenSensorAndRebuildsTheList) {
     QTimer::singleShot(0, [&] {
         wait_until([] { return QApplication::activeModalWidget() != nullptr; }, 3000);
         auto* d = qobject_cast<FactoryDialog*>(QApplication::activeModalWidget());
-        if (!d) return;
+        if (!d)
+            return;
         seen = true;
         EXPECT_EQ(link::sensor_link_timeout(link), 5000u);
         key_in(d->password_field(), "brume");

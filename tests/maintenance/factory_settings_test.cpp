@@ -58,7 +58,8 @@ TEST(FactorySettings, EnablingFollowsPasswordAndAvailability) {
 // go back to 0, and the numbers are clamped as the sensor stores them.
 TEST(FactorySettings, FlashIdentityIsBuiltFromZero) {
     const auto id = flash_identity("ABCDEFGHIJKLMNOPQRSTUV", 70000, 300);
-    const Image image = hex("02 | 00") + ascii("ABCDEFGHIJKLMNOPQRST", 21) + hex("00 | FF FF | 00 | 2C 00");
+    const Image image =
+        hex("02 | 00") + ascii("ABCDEFGHIJKLMNOPQRST", 21) + hex("00 | FF FF | 00 | 2C 00");
     EXPECT_EQ(bytes_of(protocol::encode_device_identity(id)), image.bytes);
     EXPECT_EQ(flash_identity("x", 65535, 255).serial_number, 65535);
 }

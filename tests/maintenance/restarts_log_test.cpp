@@ -58,7 +58,8 @@ TEST_F(RestartsFromSensor, ASensorThatAlwaysAnswersGivesTenEntries) {
     std::uint32_t counter = 0;
     sensor.set_handler(protocol::cmd::read_restart_entry,
                        [&](virtual_sensor::VirtualSensor&, const link::SensorReport&) {
-                           if (counter == 50) return virtual_sensor::Reply{1, {}};
+                           if (counter == 50)
+                               return virtual_sensor::Reply{1, {}};
                            RestartRecord r;
                            r.counter = ++counter;
                            const auto b = common::encode_record(r);
@@ -71,13 +72,15 @@ TEST_F(RestartsFromSensor, ASensorThatAlwaysAnswersGivesTenEntries) {
     ASSERT_EQ(requests.size(), 10u);
     EXPECT_EQ(requests[0].payload()[0], 1);
     EXPECT_EQ(requests[0].length(), 1);
-    for (std::size_t i = 1; i < requests.size(); ++i) EXPECT_EQ(requests[i].payload()[0], 0);
+    for (std::size_t i = 1; i < requests.size(); ++i)
+        EXPECT_EQ(requests[i].payload()[0], 0);
 }
 
 TEST_F(RestartsFromSensor, HistoryKeepsTheLastTenNewestFirst) {
     auto log = read_restart_log(sensor_link);
     ASSERT_EQ(log.size(), 3u);  // as it left the factory
-    for (int i = 0; i < 12; ++i) virtual_sensor::record_restart(sensor, 8);
+    for (int i = 0; i < 12; ++i)
+        virtual_sensor::record_restart(sensor, 8);
     log = read_restart_log(sensor_link);
     ASSERT_EQ(log.size(), 10u);
     EXPECT_EQ(log.front().counter, 15u);

@@ -33,7 +33,8 @@ TEST(TasksTable, TaskRecordMatchesItsByteImage) {
 
 TEST(TasksTable, FilterRequestMatchesItsByteImage) {
     TaskFilterRequest r;
-    for (std::size_t n = 0; n < task_count; ++n) r.filters[n] = static_cast<std::uint8_t>(n % 8);
+    for (std::size_t n = 0; n < task_count; ++n)
+        r.filters[n] = static_cast<std::uint8_t>(n % 8);
     const Image image = hex("00 | 00 01 02 03 04 05 06 07 00 01 02 03 04 05 06 07 00") +
                         hex("00 00 00 00 00 00 00 00");
     EXPECT_EQ(bytes_of(common::encode_record(r)), image.bytes);
@@ -62,7 +63,8 @@ TEST_F(TasksFromSensor, ReadsSeventeenTasksAndSavesTheirFilters) {
     ASSERT_EQ(read_tasks(sensor_link, tasks), task_count);
     EXPECT_EQ(task_name(tasks[0]), "Idle");
     EXPECT_EQ(task_name(tasks[16]), "Watchdog");
-    for (const auto& t : tasks) EXPECT_EQ(t.filters, log_filter::error | log_filter::info);
+    for (const auto& t : tasks)
+        EXPECT_EQ(t.filters, log_filter::error | log_filter::info);
 
     std::array<std::uint8_t, task_count> filters{};
     filters[3] = log_filter::debug;
@@ -78,7 +80,8 @@ TEST_F(TasksFromSensor, ReadsSeventeenTasksAndSavesTheirFilters) {
 TEST_F(TasksFromSensor, StopsAtTheFirstTaskThatFails) {
     sensor.set_handler(protocol::cmd::read_task,
                        [](virtual_sensor::VirtualSensor&, const link::SensorReport& request) {
-                           if (request.payload()[0] >= 5) return virtual_sensor::Reply{3, {}};
+                           if (request.payload()[0] >= 5)
+                               return virtual_sensor::Reply{3, {}};
                            return virtual_sensor::Reply{0, std::vector<std::uint8_t>(48, 0)};
                        });
     std::array<TaskRecord, task_count> tasks{};
