@@ -6,6 +6,7 @@
 #include "protocol/commands.h"
 #include "protocol/device_records.h"
 #include "protocol/sensor_status.h"
+#include "virtual_sensor/diagnostics_handlers.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -30,6 +31,12 @@ std::vector<std::uint8_t> payload_of(const link::SensorReport& request, std::siz
     std::vector<std::uint8_t> out(request.payload(), request.payload() + n);
     out.resize(size, 0);
     return out;
+}
+
+// A request for the driver board's memory on a sensor without one fails, and says so in the log.
+Reply no_driver_board(VirtualSensor& sensor, const char* function) {
+    log_diagnostic(sensor, 2, 1, function, 96, "No driver board fitted");
+    return status_only(protocol::status::command_unknown);
 }
 
 Reply read_stored(VirtualSensor& sensor, std::uint16_t code) {
@@ -59,13 +66,13 @@ void install_factory_handlers(VirtualSensor& sensor) {
     });
     sensor.set_handler(cmd::read_nvram_factory, [](VirtualSensor& s, const link::SensorReport&) {
         if (!driver_board_fitted(s))
-            return status_only(protocol::status::command_unknown);
+            return no_driver_board(s, "usb_read_nvram");
         return read_stored(s, cmd::read_nvram_factory);
     });
     sensor.set_handler(
         cmd::write_nvram_factory, [](VirtualSensor& s, const link::SensorReport& request) {
             if (!driver_board_fitted(s))
-                return status_only(protocol::status::command_unknown);
+                return no_driver_board(s, "usb_write_nvram");
             constexpr std::size_t size = common::record_size<maintenance::NvramRecord>();
             s.set_record(cmd::read_nvram_factory, payload_of(request, size));
             return status_only(protocol::status::ok);

@@ -1,5 +1,7 @@
 #include "maintenance/factory_settings.h"
 
+#include "maintenance/diagnostics_log.h"
+
 #include <gtest/gtest.h>
 
 #include "protocol/commands.h"
@@ -107,6 +109,11 @@ TEST_F(FactoryFromSensor, WithoutADriverBoardItsRecordIsNotRead) {
     EXPECT_EQ(requests_of(cmd::read_nvram_factory), 0u);
     NvramRecord n;
     EXPECT_EQ(read_nvram(sensor_link, n), protocol::status::command_unknown);
+    // The refusal is in the sensor's log as an error.
+    const auto log = read_whole_log(sensor_link, 2000);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(entry_message(log.back()), "No driver board fitted");
+    EXPECT_EQ(log.back().severity, severity::error);
 }
 
 TEST_F(FactoryFromSensor, ABootloaderOffersOnlyItsFlash) {
