@@ -7,6 +7,7 @@
 
 #include "ui/prompts.h"
 #include "protocol/device_commands.h"
+#include "maintenance/factory_dialog.h"
 
 namespace quelmar::app {
 
@@ -22,10 +23,13 @@ ConnectView::ConnectView(link::SensorLink& link, QWidget* parent)
     : ui::ShellView("QUELMAR CONNECT", parent),
       link_(link),
       list_(new QTreeWidget(this)),
-      connect_(new QPushButton("Connect", this)) {
+      connect_(new QPushButton("Connect", this)),
+      factory_(new QPushButton("Factory Settings...", this)) {
     connect_->setToolTip("Connect To Sensor");
+    factory_->setToolTip("Set Factory Settings (requires password)");
     auto* column = new QVBoxLayout;
     column->addWidget(connect_);
+    column->addWidget(factory_);
     column->addStretch();
     body()->addLayout(column);
     body()->addWidget(list_, 1);
@@ -39,6 +43,7 @@ ConnectView::ConnectView(link::SensorLink& link, QWidget* parent)
     for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, widths[c] * unit + 16);
 
     connect(connect_, &QPushButton::clicked, this, &ConnectView::connect_pressed);
+    connect(factory_, &QPushButton::clicked, this, &ConnectView::factory_pressed);
     connect(list_, &QTreeWidget::itemClicked, this, &ConnectView::item_clicked);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &ConnectView::item_double_clicked);
     connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -87,6 +92,7 @@ void ConnectView::clear_selection() {
     const QSignalBlocker block(list_);
     list_->clearSelection();
     connect_->setEnabled(false);
+    factory_->setEnabled(false);
 }
 
 void ConnectView::select_row(int row, bool double_click) {
@@ -103,6 +109,7 @@ void ConnectView::select_row(int row, bool double_click) {
     // An entry whose mode is not known ("Unknown device") cannot be connected, neither by the
     // button nor by a double click.
     connect_->setEnabled(selected_connectable());
+    factory_->setEnabled(selected_connectable());
     if (double_click && selected_connectable())
         QTimer::singleShot(0, this, &ConnectView::connect_pressed);
 }
@@ -133,12 +140,14 @@ void ConnectView::connect_pressed() {
                                      : std::string("Failed to connect");
         ui::show_message(this, "Connect", QString::fromStdString(text), ui::PromptIcon::error);
         connect_->setEnabled(true);
+        factory_->setEnabled(false);
         return;
     }
     if (entry.mode == link::device_mode_bootloader) {
         if (protocol::start_firmware(link_) != protocol::status::ok) {
             ui::show_message(this, "Connect", "Failed to start firmware", ui::PromptIcon::error);
             connect_->setEnabled(true);
+            factory_->setEnabled(true);
             return;
         }
         // The link stays open until the bootloader leaves the bus and the list is rebuilt.
@@ -163,11 +172,32 @@ void ConnectView::device_changed(const link::DeviceChange& change) {
             QTimer::singleShot(0, this, &ConnectView::connect_pressed);
         } else {
             connect_->setEnabled(false);
+            factory_->setEnabled(false);
         }
     } else if (change.event == link::device_event_removal) {
         rebuild_list();
         clear_selection();
     }
+}
+
+// The factory settings work on the chosen sensor with a link of their own; what they change
+// (its name, its serial number) shows in the list built again afterwards.
+void ConnectView::factory_pressed() {
+    if (!selected_ || *selected_ >= devices_.size()) {
+        ui::show_message(this, "Factory Settings", "Nothing selected");
+        return;
+    }
+    const link::DeviceEntry entry = devices_[*selected_];
+    link::sensor_link_close(link_);
+    if (link::sensor_link_open(link_, entry.path, factory_timeout_ms) != link::LinkResult::ok) {
+        ui::show_message(this, "Factory Settings", "Failed to connect to sensor",
+                         ui::PromptIcon::error);
+        return;
+    }
+    maintenance::run_factory_dialog(this, link_);
+    link::sensor_link_close(link_);
+    rebuild_list();
+    clear_selection();
 }
 
 }  // namespace quelmar::app

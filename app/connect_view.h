@@ -16,6 +16,7 @@
 namespace quelmar::app {
 
 constexpr std::uint32_t connect_timeout_ms = 3000;
+constexpr std::uint32_t factory_timeout_ms = 5000;
 
 class ConnectView : public ui::ShellView {
     Q_OBJECT
@@ -28,6 +29,7 @@ public:
 
     QTreeWidget* list() const { return list_; }
     QPushButton* connect_button() const { return connect_; }
+    QPushButton* factory_button() const { return factory_; }
     bool awaiting_firmware() const { return awaiting_firmware_; }
 
     // Enumerates and probes the sensors again.
@@ -35,6 +37,7 @@ public:
     // Selects the row `row` (-1: none) as a click would; a double click also connects.
     void select_row(int row, bool double_click = false);
     void connect_pressed();
+    void factory_pressed();
 
 signals:
     // The link is open to `entry`; the main window takes it over.
@@ -52,6 +55,7 @@ private:
     link::SensorLink& link_;
     QTreeWidget* list_;
     QPushButton* connect_;
+    QPushButton* factory_;
     link::DeviceList devices_;
     std::vector<protocol::SensorRow> rows_;
     std::optional<std::size_t> selected_;  // index into devices_

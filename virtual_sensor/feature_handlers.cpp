@@ -2,6 +2,8 @@
 #include "virtual_sensor/state_machine_handlers.h"
 #include "virtual_sensor/run_handlers.h"
 #include "virtual_sensor/chemistry_handlers.h"
+#include "virtual_sensor/diagnostics_handlers.h"
+#include "virtual_sensor/factory_handlers.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -10,6 +12,8 @@ void install_feature_handlers(VirtualSensor& sensor) {
     install_state_machine_handlers(sensor);
     install_run_handlers(sensor);
     install_chemistry_handlers(sensor);
+    install_diagnostics_handlers(sensor);
+    install_factory_handlers(sensor);
 }
 
 }  // namespace quelmar::virtual_sensor
