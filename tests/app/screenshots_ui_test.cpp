@@ -18,15 +18,12 @@
 #include <cstdlib>
 
 #include "app/main_window.h"
-<<<<<<< HEAD
 #include "config/chemistry_dialog.h"
 #include "link/sensor_link.h"
 #include "protocol/commands.h"
-=======
 #include "maintenance/factory_dialog.h"
 #include "maintenance/restarts_dialog.h"
 #include "maintenance/tasks_dialog.h"
->>>>>>> diag
 #include "tests/support/ui_test_support.h"
 #include "ui/prompts.h"
 #include "virtual_sensor/sensor_state.h"
@@ -128,19 +125,15 @@ TEST(Screenshots, DISABLED_MainWindowInEachView) {
         std::printf("prompt: %s: %s\n", qPrintable(shown.title), qPrintable(shown.text));
 }
 
-<<<<<<< HEAD
 // "Configure Chemistry" on each of its three page layouts.
 TEST(Screenshots, DISABLED_ChemistryDialogPages) {
-=======
 // The maintenance dialogs on a virtual sensor, the factory settings unlocked.
 TEST(Screenshots, DISABLED_MaintenanceDialogs) {
->>>>>>> diag
     test_support::ensure_application();
     ui::ScriptedPrompts prompts;
     const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
     const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
     ASSERT_TRUE(QDir().mkpath(dir));
-<<<<<<< HEAD
 
     virtual_sensor::VirtualSensor sensor;
     sensor.attach();
@@ -160,7 +153,6 @@ TEST(Screenshots, DISABLED_MaintenanceDialogs) {
         EXPECT_TRUE(save_shot(&dialog, dir, name));
     }
     link::sensor_link_close(sensor_link);
-=======
     virtual_sensor::VirtualSensor sensor;
     sensor.attach();
     link::SensorLink link;
@@ -185,5 +177,4 @@ TEST(Screenshots, DISABLED_MaintenanceDialogs) {
         EXPECT_TRUE(save_shot(&d, dir, "restarts"));
     }
     link::sensor_link_close(link);
->>>>>>> diag
 }
