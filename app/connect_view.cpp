@@ -7,6 +7,7 @@
 
 #include "ui/prompts.h"
 #include "protocol/device_commands.h"
+#include "maintenance/upgrade_dialog.h"
 
 namespace quelmar::app {
 
@@ -22,10 +23,13 @@ ConnectView::ConnectView(link::SensorLink& link, QWidget* parent)
     : ui::ShellView("QUELMAR CONNECT", parent),
       link_(link),
       list_(new QTreeWidget(this)),
-      connect_(new QPushButton("Connect", this)) {
+      connect_(new QPushButton("Connect", this)),
+      upgrade_(new QPushButton("Upgrade Firmware", this)) {
     connect_->setToolTip("Connect To Sensor");
+    upgrade_->setToolTip("Upgrade Sensor Firmware");
     auto* column = new QVBoxLayout;
     column->addWidget(connect_);
+    column->addWidget(upgrade_);
     column->addStretch();
     body()->addLayout(column);
     body()->addWidget(list_, 1);
@@ -39,6 +43,7 @@ ConnectView::ConnectView(link::SensorLink& link, QWidget* parent)
     for (int c = 0; c < 4; ++c) list_->setColumnWidth(c, widths[c] * unit + 16);
 
     connect(connect_, &QPushButton::clicked, this, &ConnectView::connect_pressed);
+    connect(upgrade_, &QPushButton::clicked, this, &ConnectView::upgrade_pressed);
     connect(list_, &QTreeWidget::itemClicked, this, &ConnectView::item_clicked);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &ConnectView::item_double_clicked);
     connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -87,6 +92,7 @@ void ConnectView::clear_selection() {
     const QSignalBlocker block(list_);
     list_->clearSelection();
     connect_->setEnabled(false);
+    upgrade_->setEnabled(false);
 }
 
 void ConnectView::select_row(int row, bool double_click) {
@@ -103,6 +109,9 @@ void ConnectView::select_row(int row, bool double_click) {
     // An entry whose mode is not known ("Unknown device") cannot be connected, neither by the
     // button nor by a double click.
     connect_->setEnabled(selected_connectable());
+    // Only a bootloader takes a firmware image: this is how a sensor whose firmware does not
+    // start is recovered.
+    upgrade_->setEnabled(devices_[*selected_].mode == link::device_mode_bootloader);
     if (double_click && selected_connectable())
         QTimer::singleShot(0, this, &ConnectView::connect_pressed);
 }
@@ -133,12 +142,14 @@ void ConnectView::connect_pressed() {
                                      : std::string("Failed to connect");
         ui::show_message(this, "Connect", QString::fromStdString(text), ui::PromptIcon::error);
         connect_->setEnabled(true);
+        upgrade_->setEnabled(false);
         return;
     }
     if (entry.mode == link::device_mode_bootloader) {
         if (protocol::start_firmware(link_) != protocol::status::ok) {
             ui::show_message(this, "Connect", "Failed to start firmware", ui::PromptIcon::error);
             connect_->setEnabled(true);
+            upgrade_->setEnabled(true);
             return;
         }
         // The link stays open until the bootloader leaves the bus and the list is rebuilt.
@@ -147,6 +158,25 @@ void ConnectView::connect_pressed() {
         return;
     }
     emit connect_requested(entry);
+}
+
+void ConnectView::upgrade_pressed() {
+    if (!selected_ || *selected_ >= devices_.size()) {
+        ui::show_message(this, "Upgrade Firmware", "Nothing selected");
+        return;
+    }
+    const link::DeviceEntry entry = devices_[*selected_];
+    link::sensor_link_close(link_);
+    if (link::sensor_link_open(link_, entry.path, maintenance::upgrade_link_timeout_ms) != link::LinkResult::ok) {
+        ui::show_message(this, "Upgrade Firmware", "Failed to connect to sensor", ui::PromptIcon::error);
+        return;
+    }
+    maintenance::run_upgrade_dialog(this, link_, entry.mode);
+    link::sensor_link_close(link_);
+    // The sensor restarts after an upgrade, and a failed one leaves it as it was: either way
+    // the list is read again.
+    rebuild_list();
+    clear_selection();
 }
 
 void ConnectView::device_changed(const link::DeviceChange& change) {
@@ -163,6 +193,7 @@ void ConnectView::device_changed(const link::DeviceChange& change) {
             QTimer::singleShot(0, this, &ConnectView::connect_pressed);
         } else {
             connect_->setEnabled(false);
+            upgrade_->setEnabled(false);
         }
     } else if (change.event == link::device_event_removal) {
         rebuild_list();

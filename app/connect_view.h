@@ -28,6 +28,7 @@ public:
 
     QTreeWidget* list() const { return list_; }
     QPushButton* connect_button() const { return connect_; }
+    QPushButton* upgrade_button() const { return upgrade_; }
     bool awaiting_firmware() const { return awaiting_firmware_; }
 
     // Enumerates and probes the sensors again.
@@ -35,6 +36,8 @@ public:
     // Selects the row `row` (-1: none) as a click would; a double click also connects.
     void select_row(int row, bool double_click = false);
     void connect_pressed();
+    // Writes a firmware image to the selected sensor, whose bootloader runs.
+    void upgrade_pressed();
 
 signals:
     // The link is open to `entry`; the main window takes it over.
@@ -52,6 +55,7 @@ private:
     link::SensorLink& link_;
     QTreeWidget* list_;
     QPushButton* connect_;
+    QPushButton* upgrade_;
     link::DeviceList devices_;
     std::vector<protocol::SensorRow> rows_;
     std::optional<std::size_t> selected_;  // index into devices_
