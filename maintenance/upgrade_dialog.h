@@ -38,8 +38,6 @@ public:
     QLabel* status_line() const { return status_; }
     QPushButton* cancel_button() const { return cancel_; }
     void cancel_pressed();
-
-protected:
     void reject() override;  // Escape and the window's close button count as Cancel
 
 private:
