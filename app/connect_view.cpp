@@ -171,7 +171,11 @@ void ConnectView::upgrade_pressed() {
         ui::show_message(this, "Upgrade Firmware", "Failed to connect to sensor", ui::PromptIcon::error);
         return;
     }
+    // Rebuilding the list closes the link: a sensor plugged in or out while the image is being
+    // written must not cut the transfer off. The list is read again afterwards anyway.
+    upgrading_ = true;
     maintenance::run_upgrade_dialog(this, link_, entry.mode);
+    upgrading_ = false;
     link::sensor_link_close(link_);
     // The sensor restarts after an upgrade, and a failed one leaves it as it was: either way
     // the list is read again.
@@ -180,6 +184,7 @@ void ConnectView::upgrade_pressed() {
 }
 
 void ConnectView::device_changed(const link::DeviceChange& change) {
+    if (upgrading_) return;
     if (change.event == link::device_event_arrival) {
         rebuild_list();
         const auto again = row_named(rows_, selected_name_);

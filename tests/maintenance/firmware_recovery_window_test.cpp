@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -91,8 +92,8 @@ TEST_F(FirmwareRecovery, BootloaderTakesNewFirmwareAndTheViewJudgesIt) {
     prompts.choose(QString::fromStdString(file.string()));
     connect_view()->upgrade_button()->click();  // returns once the modal dialog has closed
     ASSERT_FALSE(prompts.messages().empty());
-    EXPECT_EQ(prompts.last_message().text,
-              QString("Upgrade complete, %1 bytes written").arg(image.size()));
+    EXPECT_EQ(prompts.last_message().text.toStdString(),
+              "Upgrade complete, " + std::to_string(image.size()) + " bytes written");
     EXPECT_FALSE(connect_view()->upgrade_button()->isEnabled());
 
     // The sensor restarts: it leaves the bus and arrives running the new firmware.
@@ -113,6 +114,32 @@ TEST_F(FirmwareRecovery, BootloaderTakesNewFirmwareAndTheViewJudgesIt) {
     EXPECT_EQ(lines.value(0), "Sensor's Firmware Version: 1.3.1");
     EXPECT_TRUE(lines.contains("Do not use Nutrient Processed Data features without updating firmware"));
     EXPECT_EQ(lines.value(lines.size() - 1), "All other operations are safe.");
+}
+
+TEST_F(FirmwareRecovery, ASensorPluggedInDuringTheUpgradeDoesNotCutItOff) {
+    plug(1);
+    sensor->set_reply_latency(std::chrono::milliseconds(5));
+    const auto image = virtual_sensor::make_firmware_image("1.3.2", 64 * 40);
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    connect_view()->select_row(row_state());
+    prompts.choose(QString::fromStdString(file.string()));
+    // Another sensor arrives once the transfer is under way; its arrival reaches the window
+    // while the upgrade dialog is open.
+    std::unique_ptr<virtual_sensor::VirtualSensor> other;
+    QTimer::singleShot(50, [&] {
+        virtual_sensor::VirtualSensorOptions o;
+        o.name = "Other Sensor";
+        other = std::make_unique<virtual_sensor::VirtualSensor>(o);
+        other->attach();
+    });
+    connect_view()->upgrade_button()->click();
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(prompts.last_message().text.toStdString(),
+              "Upgrade complete, " + std::to_string(image.size()) + " bytes written");
+    window.reset();
+    test_support::settle(20);
+    other.reset();
 }
 
 }  // namespace
