@@ -140,12 +140,5 @@ TEST(ReleaseList, OnlyTheSensorsReleaseIsBlack) {
     for (const auto& row : release_list("not a version")) EXPECT_EQ(row.colour, C::grey);
 }
 
-TEST(LineColours, AsTheViewPaintsThem) {
-    const Rgb red = colour_rgb(C::red), green = colour_rgb(C::green), grey = colour_rgb(C::grey);
-    EXPECT_EQ((std::array<int, 3>{red.r, red.g, red.b}), (std::array<int, 3>{255, 0, 0}));
-    EXPECT_EQ((std::array<int, 3>{green.r, green.g, green.b}), (std::array<int, 3>{0, 128, 64}));
-    EXPECT_EQ((std::array<int, 3>{grey.r, grey.g, grey.b}), (std::array<int, 3>{100, 100, 100}));
-}
-
 }  // namespace
 }  // namespace quelmar::maintenance
