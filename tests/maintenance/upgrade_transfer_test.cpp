@@ -201,7 +201,9 @@ TEST_F(UpgradeTransfer, WorkerRunsTheTransferAndStopsBeforeItsNextBlock) {
     worker.stop();
     EXPECT_TRUE(done);
     EXPECT_FALSE(worker.running());
-    if (seen.result != 0) EXPECT_EQ(virtual_sensor::images_taken(sensor), taken);
+    if (seen.result != 0) {
+        EXPECT_EQ(virtual_sensor::images_taken(sensor), taken);
+    }
 }
 
 // The virtual bootloader: a firmware image with a version line restarts the sensor into the
