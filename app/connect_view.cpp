@@ -8,6 +8,7 @@
 #include "ui/prompts.h"
 #include "protocol/device_commands.h"
 #include "maintenance/factory_dialog.h"
+#include "maintenance/upgrade_dialog.h"
 
 namespace quelmar::app {
 
@@ -24,11 +25,14 @@ ConnectView::ConnectView(link::SensorLink& link, QWidget* parent)
       link_(link),
       list_(new QTreeWidget(this)),
       connect_(new QPushButton("Connect", this)),
-      factory_(new QPushButton("Factory Settings...", this)) {
+      factory_(new QPushButton("Factory Settings...", this)),
+      upgrade_(new QPushButton("Upgrade Firmware", this)) {
     connect_->setToolTip("Connect To Sensor");
+    upgrade_->setToolTip("Upgrade Sensor Firmware");
     factory_->setToolTip("Set Factory Settings (requires password)");
     auto* column = new QVBoxLayout;
     column->addWidget(connect_);
+    column->addWidget(upgrade_);
     column->addWidget(factory_);
     column->addStretch();
     body()->addLayout(column);
@@ -44,6 +48,7 @@ ConnectView::ConnectView(link::SensorLink& link, QWidget* parent)
 
     connect(connect_, &QPushButton::clicked, this, &ConnectView::connect_pressed);
     connect(factory_, &QPushButton::clicked, this, &ConnectView::factory_pressed);
+    connect(upgrade_, &QPushButton::clicked, this, &ConnectView::upgrade_pressed);
     connect(list_, &QTreeWidget::itemClicked, this, &ConnectView::item_clicked);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &ConnectView::item_double_clicked);
     connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -93,6 +98,7 @@ void ConnectView::clear_selection() {
     list_->clearSelection();
     connect_->setEnabled(false);
     factory_->setEnabled(false);
+    upgrade_->setEnabled(false);
 }
 
 void ConnectView::select_row(int row, bool double_click) {
@@ -110,6 +116,9 @@ void ConnectView::select_row(int row, bool double_click) {
     // button nor by a double click.
     connect_->setEnabled(selected_connectable());
     factory_->setEnabled(selected_connectable());
+    // Only a bootloader takes a firmware image: this is how a sensor whose firmware does not
+    // start is recovered.
+    upgrade_->setEnabled(devices_[*selected_].mode == link::device_mode_bootloader);
     if (double_click && selected_connectable())
         QTimer::singleShot(0, this, &ConnectView::connect_pressed);
 }
@@ -141,6 +150,7 @@ void ConnectView::connect_pressed() {
         ui::show_message(this, "Connect", QString::fromStdString(text), ui::PromptIcon::error);
         connect_->setEnabled(true);
         factory_->setEnabled(false);
+        upgrade_->setEnabled(false);
         return;
     }
     if (entry.mode == link::device_mode_bootloader) {
@@ -148,6 +158,7 @@ void ConnectView::connect_pressed() {
             ui::show_message(this, "Connect", "Failed to start firmware", ui::PromptIcon::error);
             connect_->setEnabled(true);
             factory_->setEnabled(true);
+            upgrade_->setEnabled(true);
             return;
         }
         // The link stays open until the bootloader leaves the bus and the list is rebuilt.
@@ -158,7 +169,31 @@ void ConnectView::connect_pressed() {
     emit connect_requested(entry);
 }
 
+void ConnectView::upgrade_pressed() {
+    if (!selected_ || *selected_ >= devices_.size()) {
+        ui::show_message(this, "Upgrade Firmware", "Nothing selected");
+        return;
+    }
+    const link::DeviceEntry entry = devices_[*selected_];
+    link::sensor_link_close(link_);
+    if (link::sensor_link_open(link_, entry.path, maintenance::upgrade_link_timeout_ms) != link::LinkResult::ok) {
+        ui::show_message(this, "Upgrade Firmware", "Failed to connect to sensor", ui::PromptIcon::error);
+        return;
+    }
+    // Rebuilding the list closes the link: a sensor plugged in or out while the image is being
+    // written must not cut the transfer off. The list is read again afterwards anyway.
+    upgrading_ = true;
+    maintenance::run_upgrade_dialog(this, link_, entry.mode);
+    upgrading_ = false;
+    link::sensor_link_close(link_);
+    // The sensor restarts after an upgrade, and a failed one leaves it as it was: either way
+    // the list is read again.
+    rebuild_list();
+    clear_selection();
+}
+
 void ConnectView::device_changed(const link::DeviceChange& change) {
+    if (upgrading_) return;
     if (change.event == link::device_event_arrival) {
         rebuild_list();
         const auto again = row_named(rows_, selected_name_);
@@ -173,6 +208,7 @@ void ConnectView::device_changed(const link::DeviceChange& change) {
         } else {
             connect_->setEnabled(false);
             factory_->setEnabled(false);
+            upgrade_->setEnabled(false);
         }
     } else if (change.event == link::device_event_removal) {
         rebuild_list();

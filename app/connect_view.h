@@ -30,6 +30,7 @@ public:
     QTreeWidget* list() const { return list_; }
     QPushButton* connect_button() const { return connect_; }
     QPushButton* factory_button() const { return factory_; }
+    QPushButton* upgrade_button() const { return upgrade_; }
     bool awaiting_firmware() const { return awaiting_firmware_; }
 
     // Enumerates and probes the sensors again.
@@ -38,6 +39,8 @@ public:
     void select_row(int row, bool double_click = false);
     void connect_pressed();
     void factory_pressed();
+    // Writes a firmware image to the selected sensor, whose bootloader runs.
+    void upgrade_pressed();
 
 signals:
     // The link is open to `entry`; the main window takes it over.
@@ -56,11 +59,13 @@ private:
     QTreeWidget* list_;
     QPushButton* connect_;
     QPushButton* factory_;
+    QPushButton* upgrade_;
     link::DeviceList devices_;
     std::vector<protocol::SensorRow> rows_;
     std::optional<std::size_t> selected_;  // index into devices_
     std::string selected_name_;            // to find the same sensor after a rebuild
     bool awaiting_firmware_ = false;
+    bool upgrading_ = false;  // the upgrade dialog has the link
 };
 
 // The row to select again after a rebuild: the last one with the remembered name.

@@ -15,6 +15,7 @@
 #include "live/raw_output_graph_view.h"
 #include "live/raw_output_text_view.h"
 #include "maintenance/diagnostics_view.h"
+#include "maintenance/compatibility_view.h"
 #include "processing/processing_dialog.h"
 #include "protocol/device_commands.h"
 #include "statemachine/state_machine_editor_dialog.h"
@@ -113,6 +114,7 @@ void MainWindow::build_menus() {
              [this] { show_view(ViewKind::raw_text); });
     add_item(view_menu_, "&Diagnostics", G::connected,
              [this] { show_view(ViewKind::diagnostics); });
+    add_item(view_menu_, "&Compatibility", G::connected, [this] { show_view(ViewKind::compatibility); });
 
     configure_menu_ = menuBar()->addMenu("&Configure");
     add_item(configure_menu_, "&State Machine...", G::configuration,
@@ -218,7 +220,7 @@ void MainWindow::show_view(ViewKind kind) {
     // for a live view while not connected, keeps the current view.
     const bool available =
         kind == ViewKind::connect || kind == ViewKind::raw_graph || kind == ViewKind::raw_text ||
-        kind == ViewKind::diagnostics;
+        kind == ViewKind::diagnostics || kind == ViewKind::compatibility;
     if (!available || (kind != ViewKind::connect && !ui::is_connected(state_))) return;
     drop_view();
     const ui::ShellContext context{&link_, &monitor_, state_};
@@ -236,6 +238,7 @@ void MainWindow::show_view(ViewKind kind) {
         case ViewKind::raw_graph: view = new live::RawOutputGraphView(context, this); break;
         case ViewKind::raw_text: view = new live::RawOutputTextView(context, this); break;
         case ViewKind::diagnostics: view = new maintenance::DiagnosticsView(context, this); break;
+        case ViewKind::compatibility: view = new maintenance::CompatibilityView(context, this); break;
         default: return;
     }
     view_ = view;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "maintenance/upgrade_dialog.h"
 #include "protocol/device_commands.h"
 #include "ui/prompts.h"
 
@@ -15,17 +16,6 @@ namespace {
 UpgradeOpener& upgrade_opener() {
     static UpgradeOpener opener;
     return opener;
-}
-
-void upgrade_not_available(QWidget* parent, link::SensorLink&, std::uint8_t mode) {
-    if (mode == 2 &&
-        !ui::ask_yes_no(parent, "Upgrade Bootloader",
-                        "A bootloader upgrade must be allowed to complete or the sensor will need "
-                        "to be returned to Stillmarsh Sensors for repair. Are you sure you want to "
-                        "do this?"))
-        return;
-    if (mode == 1 || mode == 2)
-        ui::show_message(parent, "Upgrade", "Failed to start upgrade", ui::PromptIcon::error);
 }
 
 QString number_text(unsigned v) {
@@ -46,7 +36,7 @@ void open_factory_upgrade(QWidget* parent, link::SensorLink& link, std::uint8_t 
     if (upgrade_opener())
         upgrade_opener()(parent, link, mode);
     else
-        upgrade_not_available(parent, link, mode);
+        run_upgrade_dialog(parent, link, mode);
 }
 
 FactoryDialog::FactoryDialog(link::SensorLink& link, QWidget* parent)

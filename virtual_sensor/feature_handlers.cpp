@@ -4,6 +4,7 @@
 #include "virtual_sensor/chemistry_handlers.h"
 #include "virtual_sensor/diagnostics_handlers.h"
 #include "virtual_sensor/factory_handlers.h"
+#include "virtual_sensor/bootloader_handlers.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -14,6 +15,7 @@ void install_feature_handlers(VirtualSensor& sensor) {
     install_chemistry_handlers(sensor);
     install_diagnostics_handlers(sensor);
     install_factory_handlers(sensor);
+    install_bootloader_handlers(sensor);
 }
 
 }  // namespace quelmar::virtual_sensor

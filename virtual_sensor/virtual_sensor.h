@@ -111,6 +111,8 @@ public:
     // sensor's lock, and its reply is subject to the faults above.
     using Handler = std::function<Reply(VirtualSensor&, const link::SensorReport& request)>;
     void set_handler(std::uint16_t code, Handler handler);
+    // The sensor's own answer, for a handler that adds to a built-in command.
+    Reply builtin_reply(const link::SensorReport& request) { return builtin_answer(request); }
 
     // Runs `action` on the sensor's own timer thread after `delay`.
     void schedule(std::chrono::milliseconds delay, std::function<void()> action);

@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QTreeWidget>
 #include <array>
 #include <cstdio>
@@ -26,6 +28,7 @@
 #include "maintenance/tasks_dialog.h"
 #include "tests/support/ui_test_support.h"
 #include "ui/prompts.h"
+#include "virtual_sensor/bootloader_image.h"
 #include "virtual_sensor/sensor_state.h"
 #include "virtual_sensor/virtual_sensor.h"
 
@@ -184,4 +187,50 @@ TEST(Screenshots, DISABLED_MaintenanceDialogs) {
         EXPECT_TRUE(save_shot(&d, dir, "restarts"));
     }
     link::sensor_link_close(link);
+}
+
+// A sensor whose bootloader runs, as the connect view lists it, and its firmware upgrade under
+// way.
+TEST(Screenshots, DISABLED_FirmwareUpgrade) {
+    test_support::ensure_application();
+    ui::ScriptedPrompts prompts;
+    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
+    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    virtual_sensor::VirtualSensorOptions options;
+    options.mode = 1;
+    virtual_sensor::VirtualSensor sensor(options);
+    sensor.attach();
+    sensor.set_reply_latency(std::chrono::milliseconds(20));
+    const QString image = dir + "/firmware_1.3.1.bin";
+    {
+        const auto bytes = virtual_sensor::make_firmware_image("1.3.1");
+        QFile file(image);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+
+    app::MainWindow window;
+    window.resize(1280, 720);
+    window.show();
+    pump_events(300);
+    auto* list = window.findChild<QTreeWidget*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_GT(list->topLevelItemCount(), 0);
+    list->setCurrentItem(list->topLevelItem(list->topLevelItemCount() - 1));
+    pump_events(100);
+    EXPECT_TRUE(save_shot(&window, dir, "connect_view_bootloader"));
+
+    // The dialog is modal: it is photographed from inside its own event loop.
+    QTimer::singleShot(600, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget())
+            EXPECT_TRUE(save_shot(dialog, dir, "upgrade_firmware_dialog"));
+    });
+    prompts.choose(image);
+    QPushButton* upgrade = find_button(&window, "Upgrade Firmware");
+    ASSERT_NE(upgrade, nullptr);
+    upgrade->click();
+    QFile::remove(image);
+    for (const auto& shown : prompts.shown)
+        std::printf("prompt: %s: %s\n", qPrintable(shown.title), qPrintable(shown.text));
 }
