@@ -8,6 +8,11 @@
 #include <mutex>
 
 #include "app/connect_view.h"
+#include "config/identity_dialog.h"
+#include "config/platform_defaults_dialog.h"
+#include "config/rs232_dialog.h"
+#include "config/rs485_dialog.h"
+#include "config/thermistor_dialog.h"
 #include "ui/prompts.h"
 #include "protocol/run_commands.h"
 #include "ui/start_states_dialog.h"
@@ -115,6 +120,23 @@ void MainWindow::build_menus() {
              [this] { statemachine::run_state_machine_editor(this, link_); });
     add_item(configure_menu_, "S&tart States...", G::configuration,
              [this] { start_states_pressed(); });
+    configure_menu_->addSeparator();
+    add_item(configure_menu_, "RS&232...", G::configuration,
+             [this] { config::run_rs232_dialog(this, link_); });
+    add_item(configure_menu_, "RS48&5...", G::configuration,
+             [this] { config::run_rs485_dialog(this, link_); });
+    add_item(configure_menu_, "Platform &Defaults...", G::configuration,
+             [this] { config::run_platform_defaults_dialog(this, link_); });
+    add_item(configure_menu_, "The&rmistors...", G::configuration, [this] {
+        config::run_thermistor_dialog(this, link_);
+        // The view's temperatures come from the thermistor settings just edited.
+        QMetaObject::invokeMethod(this, [this] { configuration_changed(); },
+                                  Qt::QueuedConnection);
+    });
+    add_item(configure_menu_, "Sensor &Identification...", G::configuration, [this] {
+        config::run_identity_dialog(this, link_);
+        refresh_caption();
+    });
 
     help_menu_ = menuBar()->addMenu("&Help");
     add_item(help_menu_, "&About...", G::always, [this] { about_pressed(); });
