@@ -26,13 +26,16 @@ ThermistorDialog::ThermistorDialog(link::SensorLink& link, QWidget* parent)
         row.channel = new QComboBox(group);
         for (int c = 0; c < thermistor_input_choices; ++c) row.channel->addItem(QString::number(c));
         grid->addWidget(new QLabel("Input Channel", group), 0, 0);
-        grid->addWidget(row.channel, 0, 1);
+        grid->addWidget(row.channel, 0, 1, 1, 2);
         int column = 0;
         grid->addWidget(new QLabel(QString::fromUtf8("Temperature (°C)"), group), 1, column++);
         grid->addWidget(new QLabel("=", group), 1, column++);
         for (std::size_t i = 0; i < row.coefficients.size(); ++i) {
             row.coefficients[i] = new QLineEdit(group);
             row.coefficients[i]->setMaxLength(int(decimal_field_length));
+            // Wide enough for a coefficient as shown, "-1234.56789".
+            row.coefficients[i]->setMinimumWidth(
+                row.coefficients[i]->fontMetrics().horizontalAdvance("-00000.00000") + 12);
             grid->addWidget(row.coefficients[i], 1, column++);
             if (after[i]) {
                 grid->addWidget(new QLabel(after[i], group), 1, column++);
