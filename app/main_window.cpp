@@ -9,6 +9,11 @@
 
 #include "app/connect_view.h"
 #include "config/chemistry_dialog.h"
+#include "config/identity_dialog.h"
+#include "config/platform_defaults_dialog.h"
+#include "config/rs232_dialog.h"
+#include "config/rs485_dialog.h"
+#include "config/thermistor_dialog.h"
 #include "ui/prompts.h"
 #include "protocol/run_commands.h"
 #include "ui/start_states_dialog.h"
@@ -124,6 +129,23 @@ void MainWindow::build_menus() {
     add_item(configure_menu_, "C&hemistry...", G::configuration, [this] {
         // The views label their channels and draw their overlays after the chemistry.
         if (config::run_chemistry_dialog(this, link_)) configuration_changed();
+    });
+    configure_menu_->addSeparator();
+    add_item(configure_menu_, "RS&232...", G::configuration,
+             [this] { config::run_rs232_dialog(this, link_); });
+    add_item(configure_menu_, "RS48&5...", G::configuration,
+             [this] { config::run_rs485_dialog(this, link_); });
+    add_item(configure_menu_, "Platform &Defaults...", G::configuration,
+             [this] { config::run_platform_defaults_dialog(this, link_); });
+    add_item(configure_menu_, "The&rmistors...", G::configuration, [this] {
+        config::run_thermistor_dialog(this, link_);
+        // The view's temperatures come from the thermistor settings just edited.
+        QMetaObject::invokeMethod(this, [this] { configuration_changed(); },
+                                  Qt::QueuedConnection);
+    });
+    add_item(configure_menu_, "Sensor &Identification...", G::configuration, [this] {
+        config::run_identity_dialog(this, link_);
+        refresh_caption();
     });
 
     help_menu_ = menuBar()->addMenu("&Help");

@@ -5,6 +5,7 @@
 #include "virtual_sensor/diagnostics_handlers.h"
 #include "virtual_sensor/factory_handlers.h"
 #include "virtual_sensor/bootloader_handlers.h"
+#include "virtual_sensor/comms_handlers.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -16,6 +17,7 @@ void install_feature_handlers(VirtualSensor& sensor) {
     install_diagnostics_handlers(sensor);
     install_factory_handlers(sensor);
     install_bootloader_handlers(sensor);
+    install_comms_handlers(sensor);
 }
 
 }  // namespace quelmar::virtual_sensor

@@ -26,6 +26,11 @@
 #include "maintenance/factory_dialog.h"
 #include "maintenance/restarts_dialog.h"
 #include "maintenance/tasks_dialog.h"
+#include "config/identity_dialog.h"
+#include "config/platform_defaults_dialog.h"
+#include "config/rs232_dialog.h"
+#include "config/rs485_dialog.h"
+#include "config/thermistor_dialog.h"
 #include "tests/support/ui_test_support.h"
 #include "ui/prompts.h"
 #include "virtual_sensor/bootloader_image.h"
@@ -120,6 +125,25 @@ TEST(Screenshots, DISABLED_MainWindowInEachView) {
         QString file = QString::fromUtf8(name).remove('&').toLower();
         file.replace(QRegularExpression("[^a-z]+"), "_");
         EXPECT_TRUE(save_shot(&window, dir, file));
+    }
+    // The settings dialogs, opened modeless on the connected sensor so they can be grabbed.
+    {
+        auto shoot = [&](QDialog& d, const char* name) {
+            d.show();
+            pump_events(200);
+            EXPECT_TRUE(save_shot(&d, dir, name));
+            d.close();
+        };
+        config::Rs232Dialog rs232(window.sensor_link(), &window);
+        shoot(rs232, "configure_rs232");
+        config::Rs485Dialog rs485(window.sensor_link(), &window);
+        shoot(rs485, "configure_rs485");
+        config::PlatformDefaultsDialog platform(window.sensor_link(), &window);
+        shoot(platform, "configure_platform_defaults");
+        config::ThermistorDialog thermistors(window.sensor_link(), &window);
+        shoot(thermistors, "configure_thermistors");
+        config::IdentityDialog identity(window.sensor_link(), &window);
+        shoot(identity, "configure_sensor_identification");
     }
     if (QAction* disconnect = find_action(&window, "&Disconnect")) disconnect->trigger();
     pump_events(200);
