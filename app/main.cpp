@@ -2,12 +2,17 @@
 // --virtual-sensor.
 
 #include <QApplication>
+#include <clocale>
 #include <cstring>
 
 #include "app/main_window.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The application object takes the desktop's locale for the C library too; every text the
+    // program formats or reads (files, reports, dialog boxes) uses a decimal point whatever the
+    // user's language, so numbers keep to "C".
+    std::setlocale(LC_NUMERIC, "C");
     application.setApplicationName("quelmar");
     application.setDesktopFileName("quelmar");
     application.setWindowIcon(quelmar::app::program_icon());

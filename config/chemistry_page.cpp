@@ -63,8 +63,7 @@ void ChemistryPageWidget::reapply_enabling() {
 
 QComboBox* make_choice_list(std::span<const Choice> choices, QWidget* parent) {
     auto* list = new QComboBox(parent);
-    for (const auto& c : choices)
-        list->addItem(c.text);
+    fill_choices(list, choices);
     return list;
 }
 

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <span>
 
+#include "config/choice_list_widget.h"
 #include "config/chemistry_settings.h"
 
 namespace quelmar::config {

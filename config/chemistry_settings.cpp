@@ -70,92 +70,26 @@ ChemistryConfig default_chemistry_config(const ChemistryPage& page) {
 }
 
 namespace {
-std::string_view trim_front(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' ||
-                             text.front() == '\r' || text.front() == '\v' || text.front() == '\f'))
-        text.remove_prefix(1);
-    return text;
-}
 
-std::string fixed_text(double value, int digits) {
-    char buf[64];
-    // to_chars ignores the C locale, which Qt sets from the desktop's: a German desktop must
-    // not turn "0.10000" into "0,10000", which the field would read back as 0.
-    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, digits);
-    if (r.ec != std::errc{})
-        return "0";
-    return std::string(buf, r.ptr);
-}
 }  // namespace
 
-std::uint32_t typed_unsigned(std::string_view text) {
-    text = trim_front(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    std::uint64_t v = 0;
-    bool any = false;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            break;
-        any = true;
-        v = v * 10 + static_cast<std::uint64_t>(c - '0');
-        if (v > std::numeric_limits<std::uint32_t>::max())
-            return std::numeric_limits<std::uint32_t>::max();
-    }
-    return any ? static_cast<std::uint32_t>(v) : 0;
-}
-
 std::uint32_t typed_sample_interval(std::string_view text) {
-    const std::uint32_t v = typed_unsigned(text);
-    return v < 100 ? 100 : v > 1000 ? 1000 : v;
+    const std::uint64_t v = typed_unsigned(text);
+    return v < 100 ? 100 : v > 1000 ? 1000 : static_cast<std::uint32_t>(v);
 }
 
 std::uint8_t typed_state(std::string_view text) {
-    const std::uint32_t v = typed_unsigned(text);
+    const std::uint64_t v = typed_unsigned(text);
     return static_cast<std::uint8_t>(v > 254 ? 254 : v);
 }
 
-float typed_decimal(std::string_view text) {
-    text = trim_front(text);
-    // The exact reader accepts only plain decimal forms; "nan", "inf" and hex are not
-    // numbers here.
-    const auto thousandths = common::decimal_thousandths(text);
-    if (!thousandths)
-        return 0.0f;
-    std::string_view body = text;
-    if (!body.empty() && body.front() == '+')
-        body.remove_prefix(1);
-    double v = 0;
-    auto r = std::from_chars(body.data(), body.data() + body.size(), v);
-    constexpr double largest = std::numeric_limits<float>::max();
-    if (r.ec == std::errc::result_out_of_range) {
-        if (*thousandths == 0)
-            return 0.0f;  // too small to hold
-        return *thousandths < 0 ? -std::numeric_limits<float>::max()
-                                : std::numeric_limits<float>::max();
-    }
-    if (r.ec != std::errc{} || !std::isfinite(v))
-        return 0.0f;
-    if (v > largest)
-        return std::numeric_limits<float>::max();
-    if (v < -largest)
-        return -std::numeric_limits<float>::max();
-    return static_cast<float>(v);
-}
-
 std::uint32_t typed_concentration(std::string_view text) {
-    const auto t = common::decimal_thousandths(trim_front(text));
+    const auto t = common::decimal_thousandths(skip_space(text));
     if (!t || *t < 0)
         return 0;
     if (*t > std::numeric_limits<std::uint32_t>::max())
         return std::numeric_limits<std::uint32_t>::max();
     return static_cast<std::uint32_t>(*t);
-}
-
-std::string decimal_text(float value) {
-    if (!std::isfinite(value))
-        return "0.00000";  // a record from the sensor may hold anything
-    return fixed_text(value, 5);
 }
 
 std::string concentration_text(std::uint32_t thousandths) {
@@ -194,28 +128,13 @@ std::string configure_caption(ChemistryType chemistry) {
     return "Configure Sensor For " + protocol::chemistry_name(chemistry);
 }
 
-int choice_index(std::span<const Choice> choices, std::uint8_t code) {
-    for (std::size_t i = 0; i < choices.size(); ++i)
-        if (choices[i].code == code)
-            return static_cast<int>(i);
-    return 0;
-}
-
-std::uint8_t choice_code(std::span<const Choice> choices, int index) {
-    if (choices.empty())
-        return 0;
-    if (index < 0 || static_cast<std::size_t>(index) >= choices.size())
-        return choices[0].code;
-    return choices[static_cast<std::size_t>(index)].code;
-}
-
 GenericForm generic_form(const GenericParameters& p) {
     GenericForm f;
     f.sample_intake_state = state_text(p.sample_intake_state);
     f.sample_measurement_state = state_text(p.sample_measurement_state);
     for (std::size_t i = 0; i < 8; ++i) {
-        f.scales[i] = decimal_text(p.scales[i]);
-        f.offsets[i] = decimal_text(p.offsets[i]);
+        f.scales[i] = decimal_text(p.scales[i], 5);
+        f.offsets[i] = decimal_text(p.offsets[i], 5);
     }
     return f;
 }
@@ -300,7 +219,7 @@ PhForm ph_form(const PhParameters& p) {
         p.absorbance_min_blue, p.absorbance_max_yellow, p.dph_dt, p.r_scale, p.r_offset,
         p.thermistor1_scale,   p.thermistor2_scale};
     for (std::size_t i = 0; i < 7; ++i)
-        f.decimals[i] = decimal_text(values[i]);
+        f.decimals[i] = decimal_text(values[i], 5);
     return f;
 }
 

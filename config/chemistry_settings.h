@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "config/chemistry_parameters.h"
+#include "config/choices.h"
+#include "config/typed_fields.h"
 #include "link/sensor_link.h"
 #include "protocol/chemistry.h"
 
@@ -70,21 +72,13 @@ ChemistryConfig default_chemistry_config(const ChemistryPage& page);
 
 // --- Texts typed into fields -------------------------------------------------------------
 
-// The unsigned number the text starts with (after white space); 0 when it starts with none,
-// held at the 32-bit limit.
-std::uint32_t typed_unsigned(std::string_view text);
 // The sample interval in milliseconds: anything typed is held to 100..1000.
 std::uint32_t typed_sample_interval(std::string_view text);
 // A state number: 255 means none, so a typed 255 or more is stored as 254.
 std::uint8_t typed_state(std::string_view text);
-// A decimal as a float32. Text that is not a decimal number (also "nan", "inf" and hex
-// forms) is 0, and a value beyond float range is held at the largest float of its sign, so no
-// NaN or infinity ever reaches the sensor's processing.
-float typed_decimal(std::string_view text);
 // µM as thousandths, truncated toward zero and held to the 32-bit field (negative as 0).
 std::uint32_t typed_concentration(std::string_view text);
 
-std::string decimal_text(float value);                      // "%.5f"
 std::string concentration_text(std::uint32_t thousandths);  // "%.3f" of the µM
 std::string state_text(std::uint8_t state);
 std::string dilution_text(ChemistryType chemistry);      // "1:%.3f"
@@ -92,10 +86,6 @@ std::string configure_caption(ChemistryType chemistry);  // "Configure Sensor Fo
 
 // --- Lists -------------------------------------------------------------------------------
 
-struct Choice {
-    const char* text;
-    std::uint8_t code;
-};
 inline constexpr Choice sensor_version_choices[] = {{"None", 0}};
 inline constexpr Choice channel_choices[] = {{"0", 0}, {"1", 1}, {"2", 2}, {"3", 3},
                                              {"4", 4}, {"5", 5}, {"6", 6}, {"7", 7}};
@@ -109,10 +99,6 @@ inline constexpr Choice trigger_choices[] = {
     {"Standard 1", 0}, {"Standard 2", 1}, {"Sample", 2}, {"Blank", 3}};
 inline constexpr Choice multiplexer_choices[] = {{"None", 0}, {"pH", 1}};
 
-// The list row that shows `code`; a code that is not among the choices shows the first.
-int choice_index(std::span<const Choice> choices, std::uint8_t code);
-// The code of a list row; the first choice's for a row out of range.
-std::uint8_t choice_code(std::span<const Choice> choices, int index);
 
 // --- Page forms: what the controls hold ----------------------------------------------------
 

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "config/identity_settings.h"
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 #include "protocol/device_commands.h"
 #include "ui/prompts.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 #include "protocol/device_commands.h"
 
 namespace quelmar::config {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/text.h"
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 #include "protocol/commands.h"
 #include "protocol/record_commands.h"
 
@@ -37,12 +37,11 @@ PlatformDefaults platform_defaults_from_text(const PlatformDefaultsText& t) {
     PlatformDefaults c;
     c.byte0 = 1;
     c.dive_number = static_cast<std::uint16_t>(typed_unsigned(t.dive_number) & 0xFFFF);
-    c.salinity_psu = typed_decimal(t.salinity);
-    c.temperature_c = typed_decimal(t.temperature);
-    c.oxygen_ml_l = typed_decimal(t.oxygen);
-    c.depth_m = typed_decimal(t.depth);
-    c.direction = static_cast<std::uint8_t>(
-        direction_choices[std::min(t.direction, direction_choices.size() - 1)].code);
+    c.salinity_psu = typed_decimal_box(t.salinity);
+    c.temperature_c = typed_decimal_box(t.temperature);
+    c.oxygen_ml_l = typed_decimal_box(t.oxygen);
+    c.depth_m = typed_decimal_box(t.depth);
+    c.direction = static_cast<std::uint8_t>(choice_code(direction_choices, t.direction));
     c.time_offset_s = typed_signed(t.time_offset);
     c.p1 = typed_signed(t.parameters[0]);
     c.p2 = typed_signed(t.parameters[1]);

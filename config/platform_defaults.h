@@ -66,7 +66,7 @@ struct PlatformDefaultsText {
     std::string temperature;
     std::string oxygen;
     std::string depth;
-    std::size_t direction = 0;
+    int direction = 0;
     std::string time_offset;
     std::array<std::string, 3> parameters;
 };

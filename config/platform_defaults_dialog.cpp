@@ -4,7 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 #include "config/rs232_dialog.h"
 #include "ui/prompts.h"
 

@@ -15,12 +15,6 @@ protocol::SensorStatus write_rs232_config(link::SensorLink& link, const Rs232Con
     return protocol::write_record(link, protocol::cmd::write_rs232_config, config);
 }
 
-std::size_t choice_index(std::span<const Choice> choices, std::uint32_t code) {
-    for (std::size_t i = 0; i < choices.size(); ++i)
-        if (choices[i].code == code) return i;
-    return 0;
-}
-
 std::string_view rs232_protocol_name(std::uint32_t code) {
     switch (code) {
         case rs232_protocol::none: return "None";
@@ -37,13 +31,6 @@ std::string_view rs232_protocol_name(std::uint32_t code) {
     }
 }
 
-namespace {
-template <std::size_t N>
-std::uint32_t code_at(const std::array<Choice, N>& choices, std::size_t index) {
-    return choices[std::min(index, N - 1)].code;
-}
-}  // namespace
-
 Rs232Selection rs232_selection(const Rs232Config& config) {
     return {choice_index(rs232_baud_choices, config.baud_rate),
             choice_index(data_bits_choices, config.data_bits),
@@ -55,11 +42,11 @@ Rs232Selection rs232_selection(const Rs232Config& config) {
 Rs232Config rs232_from_selection(const Rs232Selection& s) {
     Rs232Config r;
     r.byte0 = 0;
-    r.baud_rate = code_at(rs232_baud_choices, s.baud);
-    r.data_bits = static_cast<std::uint8_t>(code_at(data_bits_choices, s.data_bits));
-    r.stop_bits = static_cast<std::uint8_t>(code_at(stop_bits_choices, s.stop_bits));
-    r.parity = static_cast<std::uint8_t>(code_at(parity_choices, s.parity));
-    r.protocol = code_at(rs232_platform_choices, s.platform);
+    r.baud_rate = choice_code(rs232_baud_choices, s.baud);
+    r.data_bits = static_cast<std::uint8_t>(choice_code(data_bits_choices, s.data_bits));
+    r.stop_bits = static_cast<std::uint8_t>(choice_code(stop_bits_choices, s.stop_bits));
+    r.parity = static_cast<std::uint8_t>(choice_code(parity_choices, s.parity));
+    r.protocol = choice_code(rs232_platform_choices, s.platform);
     r.mode = 0;
     return r;
 }

@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "config/choices.h"
 #include "common/record_fields.h"
 #include "link/sensor_link.h"
 #include "protocol/sensor_status.h"
@@ -47,15 +48,6 @@ static_assert(common::record_size<Rs232Config>() == rs232_config_size);
 
 protocol::SensorStatus read_rs232_config(link::SensorLink& link, Rs232Config& config);
 protocol::SensorStatus write_rs232_config(link::SensorLink& link, const Rs232Config& config);
-
-// One entry of a settings list: the text shown and the code stored.
-struct Choice {
-    std::string_view text;
-    std::uint32_t code;
-};
-
-// The position of `code` among `choices`; a code that is not offered shows the first choice.
-std::size_t choice_index(std::span<const Choice> choices, std::uint32_t code);
 
 // The name of an RS232 protocol code, as the configuration report prints it; empty for an
 // obsolete code.
@@ -99,11 +91,11 @@ inline constexpr std::array<Choice, 4> rs232_platform_choices{
 
 // What the dialog's lists select, as positions in the lists above.
 struct Rs232Selection {
-    std::size_t baud = 0;
-    std::size_t data_bits = 0;
-    std::size_t stop_bits = 0;
-    std::size_t parity = 0;
-    std::size_t platform = 0;
+    int baud = 0;
+    int data_bits = 0;
+    int stop_bits = 0;
+    int parity = 0;
+    int platform = 0;
 };
 
 Rs232Selection rs232_selection(const Rs232Config& config);

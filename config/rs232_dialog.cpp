@@ -4,15 +4,10 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 #include "ui/prompts.h"
 
 namespace quelmar::config {
-
-void fill_choices(QComboBox* box, std::span<const Choice> choices) {
-    for (const Choice& c : choices)
-        box->addItem(QString::fromUtf8(c.text.data(), static_cast<qsizetype>(c.text.size())));
-}
 
 Rs232Dialog::Rs232Dialog(link::SensorLink& link, QWidget* parent)
     : QDialog(parent), link_(link), baud_(new QComboBox(this)), data_bits_(new QComboBox(this)),
@@ -60,9 +55,9 @@ void Rs232Dialog::show_record() {
 }
 
 Rs232Selection Rs232Dialog::selection() const {
-    return {std::size_t(baud_->currentIndex()), std::size_t(data_bits_->currentIndex()),
-            std::size_t(stop_bits_->currentIndex()), std::size_t(parity_->currentIndex()),
-            std::size_t(platform_->currentIndex())};
+    return {baud_->currentIndex(), data_bits_->currentIndex(),
+            stop_bits_->currentIndex(), parity_->currentIndex(),
+            platform_->currentIndex()};
 }
 
 // Only a choice the user makes presets the line; showing the sensor's record does not.

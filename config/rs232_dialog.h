@@ -6,12 +6,12 @@
 #include <QPushButton>
 #include <span>
 
+#include "config/choice_list_widget.h"
 #include "config/rs232_config.h"
 
 namespace quelmar::config {
 
 // Fills a settings list with its choices' texts.
-void fill_choices(QComboBox* box, std::span<const Choice> choices);
 
 class Rs232Dialog : public QDialog {
     Q_OBJECT

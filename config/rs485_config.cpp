@@ -17,10 +17,6 @@ protocol::SensorStatus write_rs485_config(link::SensorLink& link, const Rs485Con
 }
 
 namespace {
-template <std::size_t N>
-std::uint32_t code_at(const std::array<Choice, N>& choices, std::size_t index) {
-    return choices[std::min(index, N - 1)].code;
-}
 constexpr std::size_t marinodeck_index = 1;
 static_assert(rs485_platform_choices[marinodeck_index].code == rs485_protocol::marinodeck_hub);
 }  // namespace
@@ -38,11 +34,11 @@ Rs485Selection rs485_selection(const Rs485Config& c) {
 Rs485Config rs485_from_selection(const Rs485Selection& s) {
     Rs485Config r;
     r.byte0 = 0;
-    r.baud_rate = code_at(rs485_baud_choices, s.baud);
-    r.data_bits = static_cast<std::uint8_t>(code_at(data_bits_choices, s.data_bits));
-    r.stop_bits = static_cast<std::uint8_t>(code_at(stop_bits_choices, s.stop_bits));
-    r.parity = static_cast<std::uint8_t>(code_at(parity_choices, s.parity));
-    r.protocol = code_at(rs485_platform_choices, s.platform);
+    r.baud_rate = choice_code(rs485_baud_choices, s.baud);
+    r.data_bits = static_cast<std::uint8_t>(choice_code(data_bits_choices, s.data_bits));
+    r.stop_bits = static_cast<std::uint8_t>(choice_code(stop_bits_choices, s.stop_bits));
+    r.parity = static_cast<std::uint8_t>(choice_code(parity_choices, s.parity));
+    r.protocol = choice_code(rs485_platform_choices, s.platform);
     r.slave_address = static_cast<std::uint8_t>(s.slave_address & 0xFF);
     r.poll_rate_s = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(s.poll_rate_s, std::numeric_limits<std::uint32_t>::max()));
@@ -59,7 +55,7 @@ void apply_rs485_platform_preset(Rs485Selection& s) {
     s.poll_rate_s = hub ? 300 : 0;
 }
 
-bool rs485_slave_address_warning(std::size_t platform, std::uint64_t typed_address) {
+bool rs485_slave_address_warning(int platform, std::uint64_t typed_address) {
     return platform == marinodeck_index && (typed_address < 64 || typed_address > 71);
 }
 

@@ -58,11 +58,11 @@ inline constexpr std::array<Choice, 3> rs485_platform_choices{
 
 // The dialog's contents: list positions and the two typed numbers as typed.
 struct Rs485Selection {
-    std::size_t baud = 0;
-    std::size_t data_bits = 0;
-    std::size_t stop_bits = 0;
-    std::size_t parity = 0;
-    std::size_t platform = 0;
+    int baud = 0;
+    int data_bits = 0;
+    int stop_bits = 0;
+    int parity = 0;
+    int platform = 0;
     std::uint64_t slave_address = 0;
     std::uint64_t poll_rate_s = 0;
 };
@@ -75,6 +75,6 @@ Rs485Config rs485_from_selection(const Rs485Selection& selection);
 void apply_rs485_platform_preset(Rs485Selection& selection);
 // A Marinodeck hub only polls addresses 64..71: any other typed address is shown in red. It
 // is a warning only; the address can still be saved.
-bool rs485_slave_address_warning(std::size_t platform, std::uint64_t typed_address);
+bool rs485_slave_address_warning(int platform, std::uint64_t typed_address);
 
 }  // namespace quelmar::config

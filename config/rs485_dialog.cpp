@@ -4,7 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 #include "config/rs232_dialog.h"
 #include "ui/prompts.h"
 
@@ -66,17 +66,17 @@ void Rs485Dialog::show_selection(const Rs485Selection& s) {
 }
 
 Rs485Selection Rs485Dialog::selection() const {
-    return {std::size_t(baud_->currentIndex()),
-            std::size_t(data_bits_->currentIndex()),
-            std::size_t(stop_bits_->currentIndex()),
-            std::size_t(parity_->currentIndex()),
-            std::size_t(platform_->currentIndex()),
+    return {baud_->currentIndex(),
+            data_bits_->currentIndex(),
+            stop_bits_->currentIndex(),
+            parity_->currentIndex(),
+            platform_->currentIndex(),
             typed_unsigned(address_->text().toStdString()),
             typed_unsigned(poll_rate_->text().toStdString())};
 }
 
 bool Rs485Dialog::address_marked() const {
-    return rs485_slave_address_warning(std::size_t(platform_->currentIndex()),
+    return rs485_slave_address_warning(platform_->currentIndex(),
                                        typed_unsigned(address_->text().toStdString()));
 }
 

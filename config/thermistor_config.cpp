@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 #include "protocol/command.h"
 #include "protocol/commands.h"
 #include "protocol/record_commands.h"
@@ -65,10 +65,10 @@ ThermistorConfig thermistor_from_row(const ThermistorRowText& row) {
     ThermistorConfig c;
     c.byte0 = 0;
     c.input_channel = row.input_channel < thermistor_input_choices ? row.input_channel : 0;
-    c.c3 = typed_decimal(row.coefficients[0]);
-    c.c2 = typed_decimal(row.coefficients[1]);
-    c.c1 = typed_decimal(row.coefficients[2]);
-    c.c0 = typed_decimal(row.coefficients[3]);
+    c.c3 = typed_decimal_box(row.coefficients[0]);
+    c.c2 = typed_decimal_box(row.coefficients[1]);
+    c.c1 = typed_decimal_box(row.coefficients[2]);
+    c.c0 = typed_decimal_box(row.coefficients[3]);
     return c;
 }
 

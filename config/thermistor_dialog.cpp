@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 #include "ui/prompts.h"
 
 namespace quelmar::config {

@@ -13,9 +13,8 @@
 
 namespace quelmar::maintenance {
 
-// Opens the upgrade dialog for a device in `mode` on an open link. The upgrade feature
-// installs its dialog here; until it has, a bootloader upgrade is offered as far as the
-// warning and then reported as not started.
+// Opens the upgrade dialog for a device in `mode` on an open link. A test may install a
+// stand-in opener; without one the upgrade dialog itself opens.
 using UpgradeOpener =
     std::function<void(QWidget* parent, link::SensorLink& link, std::uint8_t mode)>;
 void set_factory_upgrade_opener(UpgradeOpener opener);

@@ -247,8 +247,9 @@ TEST(Screenshots, DISABLED_FirmwareUpgrade) {
 
     // The dialog is modal: it is photographed from inside its own event loop.
     QTimer::singleShot(600, [&] {
-        if (QWidget* dialog = QApplication::activeModalWidget())
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
             EXPECT_TRUE(save_shot(dialog, dir, "upgrade_firmware_dialog"));
+        }
     });
     prompts.choose(image);
     QPushButton* upgrade = find_button(&window, "Upgrade Firmware");

@@ -67,8 +67,8 @@ TEST(ChemistryFields, ConcentrationsAreExactThousandths) {
     EXPECT_EQ(typed_concentration("nan"), 0u);
     EXPECT_EQ(typed_concentration("1e12"), 4294967295u);
     EXPECT_EQ(concentration_text(4294967295u), "4294967.295");
-    EXPECT_EQ(decimal_text(-0.01582f), "-0.01582");
-    EXPECT_EQ(decimal_text(std::numeric_limits<float>::quiet_NaN()), "0.00000");
+    EXPECT_EQ(decimal_text(-0.01582f, 5), "-0.01582");
+    EXPECT_EQ(decimal_text(std::numeric_limits<float>::quiet_NaN(), 5), "0.00000");
 }
 
 TEST(ChemistryFields, TextsOfTheNutrientPage) {

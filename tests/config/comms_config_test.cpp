@@ -82,7 +82,7 @@ TEST(Rs232Settings, CodesOutsideTheListsShowTheFirstChoiceAndPresetsSetTheLine) 
     // Out-of-range positions (a list with nothing selected) never index past the lists.
     s.baud = 99;
     s.platform = 99;
-    EXPECT_EQ(rs232_from_selection(s).baud_rate, 115200u);
+    EXPECT_EQ(rs232_from_selection(s).baud_rate, 1200u);
 
     s = rs232_selection(odd);
     s.platform = 1;  // Seaglider

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "config/identity_settings.h"
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 #include "protocol/commands.h"
 #include "protocol/device_commands.h"
 #include "tests/support/sensor_fixture.h"

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "config/platform_defaults.h"
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 #include "config/thermistor_config.h"
 #include "protocol/commands.h"
 #include "tests/support/byte_image.h"
@@ -76,9 +76,10 @@ TEST(TypedFields, DecimalsAreAlwaysFiniteFloats) {
     EXPECT_EQ(typed_decimal("-1e999"), -float_max);
     EXPECT_EQ(typed_decimal("1e-999"), 0.0f);
     // Only the box's 23 characters count.
-    EXPECT_EQ(typed_decimal(std::string(22, ' ') + "7"), 7.0f);
-    EXPECT_EQ(typed_decimal(std::string(23, ' ') + "7"), 0.0f);
-    EXPECT_EQ(typed_decimal("1.0000000000000000000009"), 1.0f);
+    EXPECT_EQ(typed_decimal_box(std::string(22, ' ') + "7"), 7.0f);
+    EXPECT_EQ(typed_decimal_box(std::string(23, ' ') + "7"), 0.0f);
+    EXPECT_EQ(typed_decimal(std::string(23, ' ') + "7"), 7.0f);
+    EXPECT_EQ(typed_decimal_box("1.0000000000000000000009"), 1.0f);
 
     EXPECT_EQ(decimal_text(35.0f, 3), "35.000");
     EXPECT_EQ(decimal_text(-0.000004f, 5), "-0.00000");

@@ -1,4 +1,4 @@
-#include "config/platform_fields.h"
+#include "config/typed_fields.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,8 +8,6 @@
 
 namespace quelmar::config {
 
-namespace {
-
 std::string_view skip_space(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
@@ -17,8 +15,6 @@ std::string_view skip_space(std::string_view text) {
         ++i;
     return text.substr(i);
 }
-
-}  // namespace
 
 std::uint64_t typed_unsigned(std::string_view text) {
     text = skip_space(text);
@@ -55,7 +51,7 @@ std::int32_t typed_signed(std::string_view text) {
 }
 
 float typed_decimal(std::string_view text) {
-    text = skip_space(text.substr(0, decimal_field_length));
+    text = skip_space(text);
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
         // from_chars would take a second sign after the "+"; "%f" does not.
@@ -81,8 +77,23 @@ float typed_decimal(std::string_view text) {
     return static_cast<float>(value);
 }
 
+float typed_decimal_box(std::string_view text) {
+    return typed_decimal(text.substr(0, decimal_field_length));
+}
+
+std::string fixed_text(double value, int digits) {
+    // A record from the sensor may hold anything: a NaN or infinity shows as zero.
+    if (!std::isfinite(value)) value = 0.0;
+    char buf[400];
+    // to_chars ignores the C locale, which a desktop may set to one with a decimal comma: the
+    // box must read back what it shows.
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, digits);
+    if (r.ec != std::errc{}) return "0";
+    return std::string(buf, r.ptr);
+}
+
 std::string decimal_text(float value, int digits) {
-    return common::format_text("%.*f", digits, static_cast<double>(value));
+    return fixed_text(static_cast<double>(value), digits);
 }
 
 }  // namespace quelmar::config

@@ -1,7 +1,7 @@
 #pragma once
-// What the communications, platform, thermistor and identity boxes hold, read the way the
-// sensor expects it: text that is not a number reads as 0, and nothing that is not a finite
-// 32-bit float ever reaches a record bound for the sensor.
+// What the configuration dialogs' boxes hold, read the way the sensor expects it: text that is
+// not a number reads as 0, and nothing that is not a finite 32-bit float ever reaches a record
+// bound for the sensor.
 
 #include <cstdint>
 #include <string>
@@ -21,12 +21,20 @@ std::uint64_t typed_unsigned(std::string_view text);
 // A signed integer box, held to the 32-bit range of the record's field.
 std::int32_t typed_signed(std::string_view text);
 
-// A decimal box, read from its first 23 characters as "%f" reads a number. Text that is not a
-// number, and "nan" or "inf" in any spelling, reads as 0; a finite value beyond the float
-// range is held at the largest float of its sign.
+// A decimal, read as "%f" reads a number. Text that is not a number, and "nan" or "inf" in any
+// spelling, reads as 0; a finite value beyond the float range is held at the largest float of
+// its sign.
 float typed_decimal(std::string_view text);
+// The same for the boxes that take only their first 23 characters (optics, valves and pump;
+// communications, platform and thermistors).
+float typed_decimal_box(std::string_view text);
 
-// A decimal as the platform boxes ("%.3f") and thermistor boxes ("%.5f") show it.
+// The text without the white space "%f" and "%u" skip before a number.
+std::string_view skip_space(std::string_view text);
+
+// A number with `digits` decimals, whatever the desktop's locale ("%.3f" of the platform boxes,
+// "%.5f" of the thermistor and chemistry boxes); NaN and infinity show as zero.
+std::string fixed_text(double value, int digits);
 std::string decimal_text(float value, int digits);
 
 // What every settings dialog says after Save (caption "Save").
