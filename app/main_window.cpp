@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "app/connect_view.h"
+#include "config/optics_defaults_dialog.h"
 #include "ui/prompts.h"
 #include "protocol/run_commands.h"
 #include "ui/start_states_dialog.h"
@@ -115,6 +116,8 @@ void MainWindow::build_menus() {
              [this] { statemachine::run_state_machine_editor(this, link_); });
     add_item(configure_menu_, "S&tart States...", G::configuration,
              [this] { start_states_pressed(); });
+    add_item(configure_menu_, "&Optics, Valves && Pump...", G::configuration,
+             [this] { config::run_optics_defaults_dialog(this, link_); });
 
     help_menu_ = menuBar()->addMenu("&Help");
     add_item(help_menu_, "&About...", G::always, [this] { about_pressed(); });

@@ -1,6 +1,7 @@
 #include "virtual_sensor/virtual_sensor.h"
 #include "virtual_sensor/state_machine_handlers.h"
 #include "virtual_sensor/run_handlers.h"
+#include "virtual_sensor/optics_handlers.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -8,6 +9,7 @@ namespace quelmar::virtual_sensor {
 void install_feature_handlers(VirtualSensor& sensor) {
     install_state_machine_handlers(sensor);
     install_run_handlers(sensor);
+    install_optics_handlers(sensor);
 }
 
 }  // namespace quelmar::virtual_sensor

@@ -77,6 +77,7 @@ public:
     void set_legacy_identity(bool on);        // 9 for 260/261/262; answers 256/257
     void set_legacy_nutrient_record(bool on); // 4 for a 402/403 record other than 23 bytes
     void set_legacy_optics(bool on);          // 8 for 626
+    bool legacy_optics() const;
 
     // Fault injection; each "next" fault applies to the next request only.
     void drop_next_reply();
