@@ -294,7 +294,7 @@ void bench_test_readings(VirtualSensor& sensor, protocol::ReadingsEntry& entry) 
         const std::size_t led = c % 4;
         double v = 0.012;  // dark
         if (b->optics_on && b->optics.photodiode_power) {
-            const double lit = 0.2 + 3.6 * b->optics.led_current_ua[led] / 48000.0;
+            const double lit = 0.012 + 3.8 * b->optics.led_current_ua[led] / 48000.0;
             // Channels 0-3 see the light through the cell, 4-7 are the reference diodes.
             v = c < 4 ? lit * (1.0 - absorbed) : lit * 0.9;
         }

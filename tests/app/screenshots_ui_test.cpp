@@ -18,6 +18,7 @@
 #include <cstdlib>
 
 #include "app/main_window.h"
+#include "config/optics_defaults_dialog.h"
 #include "tests/support/ui_test_support.h"
 #include "ui/prompts.h"
 #include "virtual_sensor/sensor_state.h"
@@ -117,4 +118,31 @@ TEST(Screenshots, DISABLED_MainWindowInEachView) {
     // What a user would have been told on the way.
     for (const auto& shown : prompts.shown)
         std::printf("prompt: %s: %s\n", qPrintable(shown.title), qPrintable(shown.text));
+}
+
+TEST(Screenshots, DISABLED_OpticsValvesPumpDefaults) {
+    test_support::ensure_application();
+    ui::ScriptedPrompts prompts;
+    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
+    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
+    ASSERT_TRUE(QDir().mkpath(dir));
+
+    virtual_sensor::VirtualSensor sensor;
+    sensor.attach();
+    link::SensorLink sensor_link;
+    ASSERT_EQ(link::sensor_link_open(sensor_link, sensor.path(), 1000), link::LinkResult::ok);
+    {
+        // Shown modeless, with a valve and optics test running so that the inputs move.
+        config::OpticsDefaultsDialog dialog(sensor_link, nullptr);
+        ASSERT_TRUE(dialog.loaded());
+        dialog.show();
+        dialog.test_valves_box()->click();
+        dialog.valve_box(2)->setChecked(true);
+        dialog.test_optics_box()->click();
+        dialog.start_button()->click();
+        pump_events(2500);
+        EXPECT_TRUE(save_shot(&dialog, dir, "optics_valves_pump_defaults"));
+        dialog.start_button()->click();
+    }
+    link::sensor_link_close(sensor_link);
 }
