@@ -87,7 +87,7 @@ TEST_F(SensorFixture, CommandsItDoesNotImplementAreUnknownNeverAnEmptySuccess) {
     for (std::uint16_t code : {cmd::read_restart_entry, cmd::read_log_entry, cmd::read_task,
                                cmd::read_processed_record, cmd::start_log_read, cmd::wipe_log,
                                cmd::start_processed_read, cmd::wipe_processed, cmd::read_schedule_timing,
-                               cmd::read_pump_progress, cmd::start_pump_test, cmd::write_log_filter}) {
+                               cmd::write_log_filter}) {
         link::SensorReport r = link::SensorReport::request(code, &first, 1);
         EXPECT_EQ(run_command(sensor_link, r), status::command_unknown) << code;
         EXPECT_EQ(r.length(), 0) << code;
