@@ -10,7 +10,6 @@
 #include "protocol/commands.h"
 #include "tests/support/byte_image.h"
 #include "tests/support/sensor_fixture.h"
-#include "virtual_sensor/optics_handlers.h"
 
 namespace quelmar::config {
 namespace {
@@ -227,15 +226,6 @@ TEST_F(OpticsBench, APumpRunningContinuouslyTurnsRoundInsteadOfStopping) {
     std::uint16_t progress = 0;
     ASSERT_EQ(read_pump_progress(sensor_link, progress), protocol::status::ok);
     EXPECT_NE(progress, 0);
-}
-
-TEST_F(OpticsBench, APhotomultiplierlessSensorRefusesItsSettings) {
-    virtual_sensor::set_photomultiplier_fitted(sensor, false);
-    PmtSettings pmt;
-    EXPECT_NE(read_pmt_settings(sensor_link, pmt), protocol::status::ok);
-    EXPECT_NE(write_pmt_settings(sensor_link, pmt), protocol::status::ok);
-    DicConductivity dic;
-    EXPECT_NE(read_dic_conductivity(sensor_link, dic), protocol::status::ok);  // not DIC
 }
 
 }  // namespace

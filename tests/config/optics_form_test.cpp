@@ -245,12 +245,6 @@ TEST(OpticsEnablingRules, FollowFlagsStopConditionAndTestBoxes) {
     EXPECT_TRUE(idle_enabling(s, f).start);
 }
 
-TEST(OpticsFields, ValveMaskHasBitIForValveI) {
-    OpticsForm f;
-    f.valves[0] = f.valves[3] = f.valves[15] = true;
-    EXPECT_EQ(valve_mask(f), 0x8009);
-}
-
 using OpticsLoadSave = test_support::SensorFixture;
 
 TEST_F(OpticsLoadSave, FactorySensorLoadsWithPhotomultiplierButNoDic) {
