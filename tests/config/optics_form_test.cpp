@@ -68,8 +68,8 @@ TEST(OpticsFields, LedCurrentsAreExactThousandthsCappedAt48mA) {
     show_records(s, f);
     EXPECT_EQ(f.led_ma[0], "48.000");
     EXPECT_EQ(f.led_ma[1], "1.234");
-    // 2.01 mA is 2010 µA, where multiplying the nearest double by 1000 gives 2009.
-    EXPECT_EQ(led_current_field("2.01"), 2010);
+    // 4.095 mA is 4095 µA, where multiplying the nearest float or double by 1000 gives 4094.
+    EXPECT_EQ(led_current_field("4.095"), 4095);
 }
 
 TEST(OpticsFields, NonNumbersAndOverflowsNeverReachTheSensor) {
