@@ -66,7 +66,8 @@ SensorStatus stop_valve_test(link::SensorLink& link) {
 SensorStatus read_pump_progress(link::SensorLink& link, std::uint16_t& progress) {
     std::array<std::uint8_t, pump_progress_reply_size> reply{};
     const SensorStatus s = protocol::send_command(link, cmd::read_pump_progress, {}, reply);
-    if (s == status::ok) progress = common::get_u16le(reply.data() + 1);
+    if (s == status::ok)
+        progress = common::get_u16le(reply.data() + 1);
     return s;
 }
 
@@ -84,7 +85,8 @@ BenchTestPlan bench_test_plan(const OpticsForm& form) {
 SensorStatus start_bench_test(link::SensorLink& link, const OpticsSettings& s,
                               const BenchTestPlan& plan) {
     SensorStatus result = status::ok;
-    if (plan.valves) result = start_valve_test(link, plan.valve_mask, s.pump.valve_spike_ms);
+    if (plan.valves)
+        result = start_valve_test(link, plan.valve_mask, s.pump.valve_spike_ms);
     if (result == status::ok && plan.pump)
         result = start_pump_test(link, s.pump, plan.pump_continuously);
     if (result == status::ok && plan.optics) {
@@ -96,13 +98,16 @@ SensorStatus start_bench_test(link::SensorLink& link, const OpticsSettings& s,
 
 SensorStatus stop_bench_test(link::SensorLink& link) {
     SensorStatus result = stop_optics_test(link);
-    if (result == status::ok) result = stop_pump_test(link);
-    if (result == status::ok) result = stop_valve_test(link);
+    if (result == status::ok)
+        result = stop_pump_test(link);
+    if (result == status::ok)
+        result = stop_valve_test(link);
     return result;
 }
 
 std::string channel_text(std::uint16_t count, bool volts) {
-    if (volts) return common::format_text("%.5f", count * 5.0 / 65536.0);
+    if (volts)
+        return common::format_text("%.5f", count * 5.0 / 65536.0);
     return common::text_of(count);
 }
 
@@ -115,13 +120,15 @@ void BenchTestWorker::start(link::SensorLink& link, bool watch_pump, Callbacks c
 }
 
 void BenchTestWorker::stop() {
-    if (!thread_.joinable()) return;
+    if (!thread_.joinable())
+        return;
     stop_.request_stop();
     thread_.join();
 }
 
 void BenchTestWorker::run(link::SensorLink& link, bool watch_pump, const Callbacks& callbacks) {
-    if (stop_.wait_for_stop(reading_period)) return;
+    if (stop_.wait_for_stop(reading_period))
+        return;
     for (;;) {
         if (watch_pump) {
             std::uint16_t progress = 1;
@@ -130,7 +137,8 @@ void BenchTestWorker::run(link::SensorLink& link, bool watch_pump, const Callbac
                 // stopped itself, so it is not told to.
                 (void)stop_optics_test(link);
                 (void)stop_valve_test(link);
-                if (callbacks.pump_finished) callbacks.pump_finished();
+                if (callbacks.pump_finished)
+                    callbacks.pump_finished();
                 return;
             }
         }
@@ -142,9 +150,11 @@ void BenchTestWorker::run(link::SensorLink& link, bool watch_pump, const Callbac
             r.channels = e.channels;
             r.hall0 = e.hall_i;
             r.hall1 = e.hall_w;
-            if (callbacks.readings) callbacks.readings(r);
+            if (callbacks.readings)
+                callbacks.readings(r);
         }
-        if (stop_.wait_for_stop(reading_period)) return;
+        if (stop_.wait_for_stop(reading_period))
+            return;
     }
 }
 

@@ -28,12 +28,12 @@ std::array<std::uint8_t, protocol::optics_test_request_size> optics_test_request
     const OpticsSettings& settings);
 
 protocol::SensorStatus start_valve_test(link::SensorLink& link, std::uint16_t mask,
-                                        std::uint16_t spike_ms);                 // 357
+                                        std::uint16_t spike_ms);  // 357
 protocol::SensorStatus start_pump_test(link::SensorLink& link, const PumpValveDefaults& pump,
-                                       bool continuously);                       // 354
-protocol::SensorStatus stop_optics_test(link::SensorLink& link);                 // 371
-protocol::SensorStatus stop_pump_test(link::SensorLink& link);                   // 355
-protocol::SensorStatus stop_valve_test(link::SensorLink& link);                  // 358
+                                       bool continuously);        // 354
+protocol::SensorStatus stop_optics_test(link::SensorLink& link);  // 371
+protocol::SensorStatus stop_pump_test(link::SensorLink& link);    // 355
+protocol::SensorStatus stop_valve_test(link::SensorLink& link);   // 358
 // 356: `progress` is 0 once the pump has stopped.
 protocol::SensorStatus read_pump_progress(link::SensorLink& link, std::uint16_t& progress);
 
@@ -63,7 +63,7 @@ struct BenchReadings {
 std::string channel_text(std::uint16_t count, bool volts);
 
 class BenchTestWorker {
-public:
+  public:
     struct Callbacks {
         std::function<void(const BenchReadings&)> readings;
         // The pump stopped by itself; the optics and valves have been told to stop.
@@ -83,7 +83,7 @@ public:
     void stop();
     bool running() const { return thread_.joinable(); }
 
-private:
+  private:
     void run(link::SensorLink& link, bool watch_pump, const Callbacks& callbacks);
 
     common::StopSignal stop_;

@@ -14,12 +14,17 @@ namespace status = protocol::status;
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-std::string s(const QLineEdit* box) { return box->text().toStdString(); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::string s(const QLineEdit* box) {
+    return box->text().toStdString();
+}
 
 void set_text(QLineEdit* box, const std::string& text) {
     const QString t = q(text);
-    if (box->text() != t) box->setText(t);
+    if (box->text() != t)
+        box->setText(t);
 }
 
 void set_index(QComboBox* list, int index) {
@@ -29,7 +34,8 @@ void set_index(QComboBox* list, int index) {
 
 template <std::size_t N>
 void fill(QComboBox* list, const std::array<const char*, N>& items) {
-    for (const char* item : items) list->addItem(item);
+    for (const char* item : items)
+        list->addItem(item);
 }
 
 }  // namespace
@@ -41,7 +47,8 @@ OpticsDefaultsDialog::OpticsDefaultsDialog(link::SensorLink& link, QWidget* pare
     // Records and flags start cleared for every opening.
     settings_ = OpticsSettings{};
     loaded_ = load_optics_settings(link_, settings_) == status::ok;
-    if (!loaded_) return;
+    if (!loaded_)
+        return;
     OpticsForm form = read_form();
     show_records(settings_, form);
     write_form(form);
@@ -61,7 +68,8 @@ void OpticsDefaultsDialog::build() {
         auto* l = new QLabel(label, defaults);
         grid->addWidget(l, row, 0);
         grid->addWidget(field, row, 1);
-        if (tip) field->setToolTip(tip);
+        if (tip)
+            field->setToolTip(tip);
         ++row;
         return l;
     };
@@ -97,8 +105,8 @@ void OpticsDefaultsDialog::build() {
     dic_labels_[1] = add_box("DIC Excitation (%)", dic_excitation_,
                              "Excitation (%) for conductivity sensing (DIC only)");
     dic_offset_ = line(decimal);
-    dic_labels_[2] = add_box("DIC Offset (V)", dic_offset_,
-                             "Offset (V) for conductivity sensing (DIC only)");
+    dic_labels_[2] =
+        add_box("DIC Offset (V)", dic_offset_, "Offset (V) for conductivity sensing (DIC only)");
     dic_rxgain_ = add_check(new QCheckBox("DIC Enable RXGAIN", defaults),
                             "RXGAIN for conductivity sensing (DIC only)");
     pump_current_ = line(integer);
@@ -192,13 +200,15 @@ void OpticsDefaultsDialog::build() {
     for (QCheckBox* box : {test_valves_, test_optics_, test_pump_})
         connect(box, &QCheckBox::clicked, this, &OpticsDefaultsDialog::apply_enabling);
     connect(show_volts_, &QCheckBox::toggled, this, [this] {
-        if (last_readings_) show_readings(*last_readings_);
+        if (last_readings_)
+            show_readings(*last_readings_);
     });
 }
 
 OpticsForm OpticsDefaultsDialog::read_form() const {
     OpticsForm f;
-    for (std::size_t i = 0; i < led_count; ++i) f.led_ma[i] = s(leds_[i]);
+    for (std::size_t i = 0; i < led_count; ++i)
+        f.led_ma[i] = s(leds_[i]);
     f.photodiode_power = photodiode_power_->isChecked();
     f.pmt_instrument = pmt_instrument_->currentIndex();
     f.pmt_control_v = s(pmt_control_);
@@ -216,7 +226,8 @@ OpticsForm OpticsDefaultsDialog::read_form() const {
     f.pump_timeout_s = s(pump_timeout_);
     f.hall_power = hall_power_->isChecked();
     f.valve_spike_ms = s(spike_time_);
-    for (std::size_t i = 0; i < valve_count; ++i) f.valves[i] = valves_[i]->isChecked();
+    for (std::size_t i = 0; i < valve_count; ++i)
+        f.valves[i] = valves_[i]->isChecked();
     f.test_valves = test_valves_->isChecked();
     f.test_optics = test_optics_->isChecked();
     f.test_pump = test_pump_->isChecked();
@@ -225,7 +236,8 @@ OpticsForm OpticsDefaultsDialog::read_form() const {
 }
 
 void OpticsDefaultsDialog::write_form(const OpticsForm& f) {
-    for (std::size_t i = 0; i < led_count; ++i) set_text(leds_[i], f.led_ma[i]);
+    for (std::size_t i = 0; i < led_count; ++i)
+        set_text(leds_[i], f.led_ma[i]);
     photodiode_power_->setChecked(f.photodiode_power);
     set_index(pmt_instrument_, f.pmt_instrument);
     set_text(pmt_control_, f.pmt_control_v);
@@ -254,20 +266,24 @@ void OpticsDefaultsDialog::store() {
 
 void OpticsDefaultsDialog::apply_enabling() {
     const OpticsEnabling e = idle_enabling(settings_, read_form());
-    for (QWidget* w : findChildren<QWidget*>()) w->setEnabled(true);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->setEnabled(true);
     pmt_instrument_label_->setEnabled(e.pmt_instrument);
     pmt_instrument_->setEnabled(e.pmt_instrument);
     pmt_control_label_->setEnabled(e.pmt_control);
     pmt_control_->setEnabled(e.pmt_control);
-    for (QWidget* w : {static_cast<QWidget*>(dic_frequency_), static_cast<QWidget*>(dic_excitation_),
-                       static_cast<QWidget*>(dic_offset_), static_cast<QWidget*>(dic_rxgain_)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(dic_frequency_), static_cast<QWidget*>(dic_excitation_),
+          static_cast<QWidget*>(dic_offset_), static_cast<QWidget*>(dic_rxgain_)})
         w->setEnabled(e.dic);
-    for (QLabel* l : dic_labels_) l->setEnabled(e.dic);
+    for (QLabel* l : dic_labels_)
+        l->setEnabled(e.dic);
     hall_inject_->setEnabled(e.hall_stop_values);
     hall_withdraw_->setEnabled(e.hall_stop_values);
     pump_timeout_->setEnabled(e.pump_timeout);
     hall_power_->setEnabled(e.hall_power);
-    for (QCheckBox* v : valves_) v->setEnabled(e.valve_boxes);
+    for (QCheckBox* v : valves_)
+        v->setEnabled(e.valve_boxes);
     pump_continuously_->setEnabled(e.pump_continuously);
     start_->setText("Start");
     start_->setEnabled(e.start);
@@ -278,9 +294,12 @@ void OpticsDefaultsDialog::set_test_running_look() {
     for (QWidget* w : findChildren<QWidget*>()) {
         // The group frames and the reading boxes stay as they are: the readings must stay
         // easy to read while the test runs.
-        if (qobject_cast<QGroupBox*>(w)) continue;
-        if (auto* e = qobject_cast<QLineEdit*>(w); e && e->isReadOnly()) continue;
-        if (qobject_cast<QLabel*>(w)) continue;
+        if (qobject_cast<QGroupBox*>(w))
+            continue;
+        if (auto* e = qobject_cast<QLineEdit*>(w); e && e->isReadOnly())
+            continue;
+        if (qobject_cast<QLabel*>(w))
+            continue;
         w->setEnabled(false);
     }
     start_->setEnabled(true);
@@ -322,20 +341,26 @@ void OpticsDefaultsDialog::start_pressed() {
     start_->setText("Stop");
     BenchTestWorker::Callbacks callbacks;
     callbacks.readings = [this](const BenchReadings& r) {
-        QMetaObject::invokeMethod(this, [this, r] { show_readings(r); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, r] { show_readings(r); }, Qt::QueuedConnection);
     };
     // A pump end still queued from an earlier test must not end this one.
     const unsigned test = ++test_number_;
     callbacks.pump_finished = [this, test] {
         QMetaObject::invokeMethod(
-            this, [this, test] { if (test == test_number_) pump_finished(); },
+            this,
+            [this, test] {
+                if (test == test_number_)
+                    pump_finished();
+            },
             Qt::QueuedConnection);
     };
     worker_.start(link_, plan.pump, std::move(callbacks));
 }
 
 void OpticsDefaultsDialog::stop_test(bool closing) {
-    if (!closing) store();
+    if (!closing)
+        store();
     worker_.stop();
     (void)stop_bench_test(link_);
     test_may_run_ = false;
@@ -359,15 +384,16 @@ void OpticsDefaultsDialog::show_readings(const BenchReadings& r) {
 }
 
 void OpticsDefaultsDialog::done(int result) {
-    if (worker_.running() || test_may_run_) stop_test(true);
+    if (worker_.running() || test_may_run_)
+        stop_test(true);
     QDialog::done(result);
 }
 
 void run_optics_defaults_dialog(QWidget* parent, link::SensorLink& link) {
     OpticsDefaultsDialog dialog(link, parent);
     if (!dialog.loaded()) {
-        ui::show_message(parent, "Configure Defaults", "Unable to get existing defaults from sensor",
-                         ui::PromptIcon::error);
+        ui::show_message(parent, "Configure Defaults",
+                         "Unable to get existing defaults from sensor", ui::PromptIcon::error);
         return;
     }
     dialog.exec();

@@ -23,7 +23,7 @@ namespace quelmar::config {
 
 class OpticsDefaultsDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Reads the defaults from the sensor; check loaded() before showing it.
     OpticsDefaultsDialog(link::SensorLink& link, QWidget* parent);
     ~OpticsDefaultsDialog() override;
@@ -64,7 +64,7 @@ public:
 
     void done(int result) override;
 
-private:
+  private:
     void build();
     OpticsForm read_form() const;
     void write_form(const OpticsForm& form);

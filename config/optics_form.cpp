@@ -15,11 +15,14 @@ namespace status = protocol::status;
 
 namespace {
 
-bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_space(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 std::string_view skip_space(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && is_space(text[i])) ++i;
+    while (i < text.size() && is_space(text[i]))
+        ++i;
     return text.substr(i);
 }
 
@@ -28,14 +31,19 @@ T clamped(std::uint64_t v, T lo, T hi) {
     return static_cast<T>(std::clamp<std::uint64_t>(v, lo, hi));
 }
 
-std::string fixed(double v, int digits) { return common::format_text("%.*f", digits, v); }
-std::string whole(std::uint64_t v) { return common::text_of(v); }
+std::string fixed(double v, int digits) {
+    return common::format_text("%.*f", digits, v);
+}
+std::string whole(std::uint64_t v) {
+    return common::text_of(v);
+}
 
 }  // namespace
 
 int stop_condition_index(std::uint8_t code) {
     for (std::size_t i = 0; i < stop_condition_codes.size(); ++i)
-        if (stop_condition_codes[i] == code) return static_cast<int>(i);
+        if (stop_condition_codes[i] == code)
+            return static_cast<int>(i);
     return 0;
 }
 
@@ -47,10 +55,12 @@ std::uint8_t stop_condition_code(int index) {
 
 std::uint64_t unsigned_field(std::string_view text) {
     text = skip_space(text);
-    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+    if (!text.empty() && text[0] == '+')
+        text.remove_prefix(1);
     std::uint64_t v = 0;
     for (char c : text) {
-        if (c < '0' || c > '9') break;
+        if (c < '0' || c > '9')
+            break;
         const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
         if (v > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
             return std::numeric_limits<std::uint64_t>::max();
@@ -61,7 +71,8 @@ std::uint64_t unsigned_field(std::string_view text) {
 
 float decimal_field(std::string_view text) {
     text = skip_space(text.substr(0, decimal_field_chars));
-    if (text.size() > 1 && text[0] == '+' && text[1] != '-') text.remove_prefix(1);
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-')
+        text.remove_prefix(1);
     double v = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
     (void)end;
@@ -75,7 +86,8 @@ std::uint16_t led_current_field(std::string_view text) {
     // Exact decimal thousandths: 1.2345 mA is 1234 µA, where the binary product would give
     // 1234 or 1235 depending on the digits.
     const auto ua = common::decimal_thousandths(text.substr(0, decimal_field_chars));
-    if (!ua || *ua <= 0) return 0;
+    if (!ua || *ua <= 0)
+        return 0;
     return static_cast<std::uint16_t>(std::min<std::int64_t>(*ua, max_led_current_ua));
 }
 
@@ -105,10 +117,12 @@ void store_form(OpticsForm& form, OpticsSettings& s) {
 
     s.pump = PumpValveDefaults{};
     s.pump.pump_direction = form.direction == 1 ? 1 : 0;
-    s.pump.winding_current_ma = clamped<std::uint16_t>(unsigned_field(form.pump_current_ma), 10, 1600);
-    s.pump.step_period_us = clamped<std::uint32_t>(unsigned_field(form.pump_step_period_us), 2, 131071);
-    s.pump.microstep_code =
-        static_cast<std::uint8_t>(std::clamp(form.microstepping, 0, int(microstep_items.size()) - 1));
+    s.pump.winding_current_ma =
+        clamped<std::uint16_t>(unsigned_field(form.pump_current_ma), 10, 1600);
+    s.pump.step_period_us =
+        clamped<std::uint32_t>(unsigned_field(form.pump_step_period_us), 2, 131071);
+    s.pump.microstep_code = static_cast<std::uint8_t>(
+        std::clamp(form.microstepping, 0, int(microstep_items.size()) - 1));
     s.pump.stop_mode = stop_condition_code(form.stop_condition);
     s.pump.hall_stop_inject = clamped<std::uint16_t>(unsigned_field(form.hall_inject), 1, 4095);
     s.pump.hall_stop_withdraw = clamped<std::uint16_t>(unsigned_field(form.hall_withdraw), 1, 4095);
@@ -144,7 +158,8 @@ void show_records(const OpticsSettings& s, OpticsForm& form) {
 
 void stop_condition_chosen(OpticsForm& form, OpticsSettings& settings) {
     store_form(form, settings);
-    if (settings.pump.stop_mode != stop_condition::hall_sensors) return;
+    if (settings.pump.stop_mode != stop_condition::hall_sensors)
+        return;
     settings.pump.hall_power = 1;
     show_records(settings, form);
 }
@@ -152,7 +167,8 @@ void stop_condition_chosen(OpticsForm& form, OpticsSettings& settings) {
 std::uint16_t valve_mask(const OpticsForm& form) {
     std::uint16_t mask = 0;
     for (std::size_t i = 0; i < valve_count; ++i)
-        if (form.valves[i]) mask = static_cast<std::uint16_t>(mask | (1u << i));
+        if (form.valves[i])
+            mask = static_cast<std::uint16_t>(mask | (1u << i));
     return mask;
 }
 
@@ -173,8 +189,10 @@ OpticsEnabling idle_enabling(const OpticsSettings& settings, const OpticsForm& f
 
 SensorStatus load_optics_settings(link::SensorLink& link, OpticsSettings& s) {
     SensorStatus result = read_optics_defaults(link, s.optics);
-    if (result == status::ok) result = protocol::read_chemistry_config(link, s.chemistry);
-    if (result == status::ok) result = read_pump_valve_defaults(link, s.pump);
+    if (result == status::ok)
+        result = protocol::read_chemistry_config(link, s.chemistry);
+    if (result == status::ok)
+        result = read_pump_valve_defaults(link, s.pump);
 
     if (read_pmt_settings(link, s.pmt) == status::ok) {
         s.pmt_supported = true;
@@ -197,9 +215,12 @@ SensorStatus load_optics_settings(link::SensorLink& link, OpticsSettings& s) {
 
 SensorStatus save_optics_settings(link::SensorLink& link, const OpticsSettings& s) {
     SensorStatus result = write_optics_defaults(link, s.optics);
-    if (result == status::ok && s.pmt_supported) result = write_pmt_settings(link, s.pmt);
-    if (result == status::ok && s.dic_supported) result = write_dic_conductivity(link, s.dic);
-    if (result == status::ok) result = write_pump_valve_defaults(link, s.pump);
+    if (result == status::ok && s.pmt_supported)
+        result = write_pmt_settings(link, s.pmt);
+    if (result == status::ok && s.dic_supported)
+        result = write_dic_conductivity(link, s.dic);
+    if (result == status::ok)
+        result = write_pump_valve_defaults(link, s.pump);
     return result;
 }
 

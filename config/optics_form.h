@@ -115,7 +115,6 @@ OpticsEnabling idle_enabling(const OpticsSettings& settings, const OpticsForm& f
 // returned); then 374 and, on a DIC sensor, 372, which only set their flags.
 protocol::SensorStatus load_optics_settings(link::SensorLink& link, OpticsSettings& settings);
 // 369, 375 (with a photomultiplier), 373 (DIC), 353; the first non-zero status ends it.
-protocol::SensorStatus save_optics_settings(link::SensorLink& link,
-                                            const OpticsSettings& settings);
+protocol::SensorStatus save_optics_settings(link::SensorLink& link, const OpticsSettings& settings);
 
 }  // namespace quelmar::config

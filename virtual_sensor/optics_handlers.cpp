@@ -48,7 +48,9 @@ std::shared_ptr<BenchTest> bench(VirtualSensor& sensor) {
     return sensor.feature_state<BenchTest>("optics_bench");
 }
 
-Reply status_only(std::uint8_t s) { return Reply{s, {}}; }
+Reply status_only(std::uint8_t s) {
+    return Reply{s, {}};
+}
 
 // Hall counts a second: the piston moves one full step per micro-steps steps.
 double hall_rate(const config::PumpValveDefaults& p) {
@@ -63,24 +65,31 @@ double stroke_seconds(const config::PumpValveDefaults& p, std::uint8_t direction
         case 0: {  // Hall sensors, with the stop time as their time-out
             const std::uint16_t target = direction == 0 ? p.hall_stop_inject : p.hall_stop_withdraw;
             s = target / hall_rate(p);
-            if (p.stop_time_s > 0) s = std::min(s, double(p.stop_time_s));
+            if (p.stop_time_s > 0)
+                s = std::min(s, double(p.stop_time_s));
             break;
         }
-        case 1: s = p.step_count * std::max<std::uint32_t>(p.step_period_us, 2) / 1e6; break;
-        default: s = p.stop_time_s; break;
+        case 1:
+            s = p.step_count * std::max<std::uint32_t>(p.step_period_us, 2) / 1e6;
+            break;
+        default:
+            s = p.stop_time_s;
+            break;
     }
     return std::max(s, shortest_stroke_s);
 }
 
 // Brings the pump up to `now`: ends the stroke, or turns it round when pumping continuously.
 void advance_pump(BenchTest& b, Clock::time_point now) {
-    if (!b.pump_running) return;
+    if (!b.pump_running)
+        return;
     for (;;) {
         const double length = stroke_seconds(b.pump, b.direction);
         const double elapsed = Seconds(now - b.stroke_start).count();
         const double done = std::min(elapsed, length);
         b.hall[b.direction] = std::min(done * hall_rate(b.pump), 4095.0);
-        if (elapsed < length) return;
+        if (elapsed < length)
+            return;
         if (!b.continuously) {
             b.pump_running = false;
             return;
@@ -132,8 +141,8 @@ Reply stop_valves(VirtualSensor& sensor, const link::SensorReport&) {
 Reply start_pump(VirtualSensor& sensor, const link::SensorReport& request) {
     auto b = bench(sensor);
     std::lock_guard lock(b->mutex);
-    b->pump = decode_at<config::PumpValveDefaults, config::pump_valve_defaults_size>(
-        request.payload());
+    b->pump =
+        decode_at<config::PumpValveDefaults, config::pump_valve_defaults_size>(request.payload());
     b->continuously = request.payload()[config::pump_valve_defaults_size] == 1;
     b->direction = b->pump.pump_direction == 1 ? 1 : 0;
     b->hall[b->direction] = 0;
@@ -160,8 +169,8 @@ Reply pump_progress(VirtualSensor& sensor, const link::SensorReport&) {
     advance_pump(*b, now);
     std::uint16_t left = 0;
     if (b->pump_running) {
-        const double s = stroke_seconds(b->pump, b->direction) -
-                         Seconds(now - b->stroke_start).count();
+        const double s =
+            stroke_seconds(b->pump, b->direction) - Seconds(now - b->stroke_start).count();
         left = static_cast<std::uint16_t>(std::clamp(std::ceil(s), 1.0, 65535.0));
     }
     Reply r{status::ok, std::vector<std::uint8_t>(3, 0)};
@@ -176,7 +185,8 @@ Reply optional_record(VirtualSensor& sensor, const link::SensorReport& request,
     {
         auto b = bench(sensor);
         std::lock_guard lock(b->mutex);
-        if (!((*b).*present)) return status_only(status::command_unknown);
+        if (!((*b).*present))
+            return status_only(status::command_unknown);
     }
     if (request.command() != read_code) {
         sensor.set_record(read_code,
@@ -251,8 +261,8 @@ void install_optics_handlers(VirtualSensor& sensor) {
         });
     for (std::uint16_t code : {cmd::read_dic_conductivity, cmd::write_dic_conductivity})
         sensor.set_handler(code, [](VirtualSensor& s, const link::SensorReport& r) {
-            return optional_record(s, r, cmd::read_dic_conductivity,
-                                   config::dic_conductivity_size, &BenchTest::dic);
+            return optional_record(s, r, cmd::read_dic_conductivity, config::dic_conductivity_size,
+                                   &BenchTest::dic);
         });
 }
 
@@ -283,7 +293,8 @@ void bench_test_readings(VirtualSensor& sensor, protocol::ReadingsEntry& entry) 
         entry.hall_i = static_cast<std::uint16_t>(b->hall[0]);
         entry.hall_w = static_cast<std::uint16_t>(b->hall[1]);
     }
-    if (!b->optics_on && b->valves == 0) return;
+    if (!b->optics_on && b->valves == 0)
+        return;
     const double t = Seconds(now.time_since_epoch()).count();
     // Each open valve lets a little more coloured liquid into the cell, and the flow makes the
     // light flicker while the pump runs.

@@ -32,7 +32,8 @@ bool with_dialog(QAction* action, const std::function<void(config::OpticsDefault
     poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* d = qobject_cast<config::OpticsDefaultsDialog*>(QApplication::activeModalWidget());
-        if (!d || seen) return;
+        if (!d || seen)
+            return;
         seen = true;
         poll.stop();
         use(*d);

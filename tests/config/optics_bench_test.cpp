@@ -32,12 +32,14 @@ struct OpticsBench : test_support::SensorFixture {
     std::vector<link::SensorReport> sent(std::uint16_t code) const {
         std::vector<link::SensorReport> out;
         for (const auto& r : sensor.requests())
-            if (r.command() == code) out.push_back(r);
+            if (r.command() == code)
+                out.push_back(r);
         return out;
     }
     std::vector<std::uint16_t> codes() const {
         std::vector<std::uint16_t> out;
-        for (const auto& r : sensor.requests()) out.push_back(r.command());
+        for (const auto& r : sensor.requests())
+            out.push_back(r.command());
         return out;
     }
 };
@@ -110,8 +112,8 @@ TEST_F(OpticsBench, OlderFirmwareGetsTheShortOpticsStart) {
     BenchTestPlan plan;
     plan.optics = true;
     ASSERT_EQ(start_bench_test(sensor_link, settings, plan), protocol::status::ok);
-    ASSERT_EQ(codes(), (std::vector<std::uint16_t>{cmd::start_optics_test,
-                                                   cmd::start_optics_test_old}));
+    ASSERT_EQ(codes(),
+              (std::vector<std::uint16_t>{cmd::start_optics_test, cmd::start_optics_test_old}));
     const auto old = sent(cmd::start_optics_test_old)[0];
     EXPECT_EQ(old.length(), protocol::optics_test_old_request_size);
     const auto full = optics_test_request(settings);
@@ -218,9 +220,8 @@ TEST_F(OpticsBench, APumpRunningContinuouslyTurnsRoundInsteadOfStopping) {
     worker.start(sensor_link, true, got.callbacks());
     // By the third reading the first stroke (injecting, Hall 0) is over and the pump is
     // withdrawing (Hall 1 counting).
-    ASSERT_TRUE(got.wait([&] {
-        return got.readings.size() >= 3 && got.readings.back().hall1 > 0;
-    }));
+    ASSERT_TRUE(
+        got.wait([&] { return got.readings.size() >= 3 && got.readings.back().hall1 > 0; }));
     worker.stop();
     EXPECT_FALSE(got.pump_finished);
     std::uint16_t progress = 0;

@@ -25,7 +25,8 @@ struct OpticsDialog : test_support::SensorFixture {
         SensorFixture::SetUp();
     }
     QString last_message() const {
-        if (prompts.shown.empty()) return {};
+        if (prompts.shown.empty())
+            return {};
         return prompts.shown.back().title + ": " + prompts.shown.back().text;
     }
 };

@@ -73,7 +73,8 @@ TEST(OpticsFields, LedCurrentsAreExactThousandthsCappedAt48mA) {
 }
 
 TEST(OpticsFields, NonNumbersAndOverflowsNeverReachTheSensor) {
-    for (const char* text : {"nan", "inf", "-inf", "NAN(123)", "1e39", "-1e39", "1e400", "abc", ""}) {
+    for (const char* text :
+         {"nan", "inf", "-inf", "NAN(123)", "1e39", "-1e39", "1e400", "abc", ""}) {
         SCOPED_TRACE(text);
         EXPECT_EQ(decimal_field(text), 0.0f);
         EXPECT_EQ(led_current_field(text) <= max_led_current_ua, true);
