@@ -14,6 +14,7 @@
 #include "config/rs232_dialog.h"
 #include "config/rs485_dialog.h"
 #include "config/thermistor_dialog.h"
+#include "config/optics_defaults_dialog.h"
 #include "ui/prompts.h"
 #include "protocol/run_commands.h"
 #include "ui/start_states_dialog.h"
@@ -130,6 +131,8 @@ void MainWindow::build_menus() {
         // The views label their channels and draw their overlays after the chemistry.
         if (config::run_chemistry_dialog(this, link_)) configuration_changed();
     });
+    add_item(configure_menu_, "&Optics, Valves && Pump...", G::configuration,
+             [this] { config::run_optics_defaults_dialog(this, link_); });
     configure_menu_->addSeparator();
     add_item(configure_menu_, "RS&232...", G::configuration,
              [this] { config::run_rs232_dialog(this, link_); });

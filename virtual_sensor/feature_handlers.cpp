@@ -6,6 +6,7 @@
 #include "virtual_sensor/factory_handlers.h"
 #include "virtual_sensor/bootloader_handlers.h"
 #include "virtual_sensor/comms_handlers.h"
+#include "virtual_sensor/optics_handlers.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -18,6 +19,7 @@ void install_feature_handlers(VirtualSensor& sensor) {
     install_factory_handlers(sensor);
     install_bootloader_handlers(sensor);
     install_comms_handlers(sensor);
+    install_optics_handlers(sensor);
 }
 
 }  // namespace quelmar::virtual_sensor

@@ -10,6 +10,7 @@
 #include "config/thermistor_config.h"
 #include "protocol/chemistry.h"
 #include "protocol/commands.h"
+#include "virtual_sensor/optics_handlers.h"
 #include "virtual_sensor/sensor_state.h"
 
 namespace quelmar::virtual_sensor {
@@ -119,6 +120,7 @@ Reply read_readings(VirtualSensor& sensor, const link::SensorReport&) {
     e.state = run.state;
     e.temperature_mdegc = sensor.options().temperature_mdegc;
     e.supply_mv = sensor.options().supply_mv;
+    bench_test_readings(sensor, e);
     const auto bytes = protocol::encode_readings_entry(e);
     Reply r{protocol::status::ok, {}};
     r.payload.push_back(run.mode);

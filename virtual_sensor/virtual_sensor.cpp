@@ -176,6 +176,11 @@ void VirtualSensor::set_legacy_optics(bool on) {
     std::lock_guard lock(mutex_);
     legacy_optics_ = on;
 }
+bool VirtualSensor::legacy_optics() const {
+    std::lock_guard lock(mutex_);
+    return legacy_optics_;
+}
+
 void VirtualSensor::drop_next_reply() {
     std::lock_guard lock(mutex_);
     drop_next_ = true;

@@ -78,6 +78,7 @@ public:
     void set_legacy_nutrient_record(bool on); // 4 for a 402/403 record other than 23 bytes
     bool legacy_nutrient_record() const;
     void set_legacy_optics(bool on);          // 8 for 626
+    bool legacy_optics() const;
 
     // Fault injection; each "next" fault applies to the next request only.
     void drop_next_reply();

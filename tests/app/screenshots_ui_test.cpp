@@ -21,6 +21,7 @@
 
 #include "app/main_window.h"
 #include "config/chemistry_dialog.h"
+#include "config/optics_defaults_dialog.h"
 #include "link/sensor_link.h"
 #include "protocol/commands.h"
 #include "maintenance/factory_dialog.h"
@@ -258,4 +259,31 @@ TEST(Screenshots, DISABLED_FirmwareUpgrade) {
     QFile::remove(image);
     for (const auto& shown : prompts.shown)
         std::printf("prompt: %s: %s\n", qPrintable(shown.title), qPrintable(shown.text));
+}
+
+TEST(Screenshots, DISABLED_OpticsValvesPumpDefaults) {
+    test_support::ensure_application();
+    ui::ScriptedPrompts prompts;
+    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
+    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
+    ASSERT_TRUE(QDir().mkpath(dir));
+
+    virtual_sensor::VirtualSensor sensor;
+    sensor.attach();
+    link::SensorLink sensor_link;
+    ASSERT_EQ(link::sensor_link_open(sensor_link, sensor.path(), 1000), link::LinkResult::ok);
+    {
+        // Shown modeless, with a valve and optics test running so that the inputs move.
+        config::OpticsDefaultsDialog dialog(sensor_link, nullptr);
+        ASSERT_TRUE(dialog.loaded());
+        dialog.show();
+        dialog.test_valves_box()->click();
+        dialog.valve_box(2)->setChecked(true);
+        dialog.test_optics_box()->click();
+        dialog.start_button()->click();
+        pump_events(2500);
+        EXPECT_TRUE(save_shot(&dialog, dir, "optics_valves_pump_defaults"));
+        dialog.start_button()->click();
+    }
+    link::sensor_link_close(sensor_link);
 }
