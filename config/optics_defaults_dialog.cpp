@@ -83,7 +83,7 @@ void OpticsDefaultsDialog::build() {
         grid->addWidget(box, row++, 0, 1, 2);
         return box;
     };
-    constexpr int decimal = int(decimal_field_chars);
+    constexpr int decimal = int(decimal_field_length);
     constexpr int integer = 10;
 
     for (std::size_t i = 0; i < led_count; ++i) {

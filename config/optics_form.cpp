@@ -15,25 +15,11 @@ namespace status = protocol::status;
 
 namespace {
 
-bool is_space(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-std::string_view skip_space(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && is_space(text[i]))
-        ++i;
-    return text.substr(i);
-}
-
 template <class T>
 T clamped(std::uint64_t v, T lo, T hi) {
     return static_cast<T>(std::clamp<std::uint64_t>(v, lo, hi));
 }
 
-std::string fixed(double v, int digits) {
-    return common::format_text("%.*f", digits, v);
-}
 std::string whole(std::uint64_t v) {
     return common::text_of(v);
 }
@@ -53,39 +39,10 @@ std::uint8_t stop_condition_code(int index) {
     return stop_condition_codes[static_cast<std::size_t>(index)];
 }
 
-std::uint64_t unsigned_field(std::string_view text) {
-    text = skip_space(text);
-    if (!text.empty() && text[0] == '+')
-        text.remove_prefix(1);
-    std::uint64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            break;
-        const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (v > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
-            return std::numeric_limits<std::uint64_t>::max();
-        v = v * 10 + digit;
-    }
-    return v;
-}
-
-float decimal_field(std::string_view text) {
-    text = skip_space(text.substr(0, decimal_field_chars));
-    if (text.size() > 1 && text[0] == '+' && text[1] != '-')
-        text.remove_prefix(1);
-    double v = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
-    (void)end;
-    if (error != std::errc{} || !std::isfinite(v) ||
-        std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max()))
-        return 0.0f;
-    return static_cast<float>(v);
-}
-
 std::uint16_t led_current_field(std::string_view text) {
     // Exact decimal thousandths: 1.2345 mA is 1234 µA, where the binary product would give
     // 1234 or 1235 depending on the digits.
-    const auto ua = common::decimal_thousandths(text.substr(0, decimal_field_chars));
+    const auto ua = common::decimal_thousandths(text.substr(0, decimal_field_length));
     if (!ua || *ua <= 0)
         return 0;
     return static_cast<std::uint16_t>(std::min<std::int64_t>(*ua, max_led_current_ua));
@@ -100,49 +57,49 @@ void store_form(OpticsForm& form, OpticsSettings& s) {
 
     s.pmt = PmtSettings{};
     s.pmt.instrument = form.pmt_instrument == 1 ? pmt_instrument::h10492 : pmt_instrument::none;
-    s.pmt.control_v = decimal_field(form.pmt_control_v);
+    s.pmt.control_v = typed_decimal_box(form.pmt_control_v);
     if (s.pmt.instrument == pmt_instrument::h10492) {
         const float held = std::clamp(s.pmt.control_v, pmt_control_min_v, pmt_control_max_v);
         if (held != s.pmt.control_v) {
             s.pmt.control_v = held;
-            form.pmt_control_v = fixed(held, 5);
+            form.pmt_control_v = fixed_text(held, 5);
         }
     }
 
     s.dic = DicConductivity{};
-    s.dic.frequency_khz = clamped<std::uint16_t>(unsigned_field(form.dic_frequency_khz), 20, 2000);
-    s.dic.excitation_pct = clamped<std::uint8_t>(unsigned_field(form.dic_excitation_pct), 0, 100);
-    s.dic.offset_v = decimal_field(form.dic_offset_v);
+    s.dic.frequency_khz = clamped<std::uint16_t>(typed_unsigned(form.dic_frequency_khz), 20, 2000);
+    s.dic.excitation_pct = clamped<std::uint8_t>(typed_unsigned(form.dic_excitation_pct), 0, 100);
+    s.dic.offset_v = typed_decimal_box(form.dic_offset_v);
     s.dic.rxgain = form.dic_rxgain ? 1 : 0;
 
     s.pump = PumpValveDefaults{};
     s.pump.pump_direction = form.direction == 1 ? 1 : 0;
     s.pump.winding_current_ma =
-        clamped<std::uint16_t>(unsigned_field(form.pump_current_ma), 10, 1600);
+        clamped<std::uint16_t>(typed_unsigned(form.pump_current_ma), 10, 1600);
     s.pump.step_period_us =
-        clamped<std::uint32_t>(unsigned_field(form.pump_step_period_us), 2, 131071);
+        clamped<std::uint32_t>(typed_unsigned(form.pump_step_period_us), 2, 131071);
     s.pump.microstep_code = static_cast<std::uint8_t>(
         std::clamp(form.microstepping, 0, int(microstep_items.size()) - 1));
     s.pump.stop_mode = stop_condition_code(form.stop_condition);
-    s.pump.hall_stop_inject = clamped<std::uint16_t>(unsigned_field(form.hall_inject), 1, 4095);
-    s.pump.hall_stop_withdraw = clamped<std::uint16_t>(unsigned_field(form.hall_withdraw), 1, 4095);
+    s.pump.hall_stop_inject = clamped<std::uint16_t>(typed_unsigned(form.hall_inject), 1, 4095);
+    s.pump.hall_stop_withdraw = clamped<std::uint16_t>(typed_unsigned(form.hall_withdraw), 1, 4095);
     s.pump.step_count = 0;
-    s.pump.stop_time_s = clamped<std::uint32_t>(unsigned_field(form.pump_timeout_s), 0,
+    s.pump.stop_time_s = clamped<std::uint32_t>(typed_unsigned(form.pump_timeout_s), 0,
                                                 std::numeric_limits<std::uint32_t>::max());
     s.pump.hall_power = form.hall_power ? 1 : 0;
-    s.pump.valve_spike_ms = clamped<std::uint16_t>(unsigned_field(form.valve_spike_ms), 0, 3000);
+    s.pump.valve_spike_ms = clamped<std::uint16_t>(typed_unsigned(form.valve_spike_ms), 0, 3000);
 }
 
 void show_records(const OpticsSettings& s, OpticsForm& form) {
     for (std::size_t i = 0; i < led_count; ++i)
-        form.led_ma[i] = fixed(s.optics.led_current_ua[i] * 0.001, 3);
+        form.led_ma[i] = fixed_text(s.optics.led_current_ua[i] * 0.001, 3);
     form.photodiode_power = s.optics.photodiode_power != 0;
     form.pmt_instrument = s.pmt.instrument == pmt_instrument::h10492 ? 1 : 0;
-    form.pmt_control_v = fixed(s.pmt.control_v, 5);
+    form.pmt_control_v = fixed_text(s.pmt.control_v, 5);
     form.dic_frequency_khz = whole(s.dic.frequency_khz);
     form.dic_excitation_pct = whole(s.dic.excitation_pct);
     // The small offset keeps a stored 0.12345 from showing as 0.1234 after the float rounds.
-    form.dic_offset_v = fixed(static_cast<double>(s.dic.offset_v) + 0.00001, 4);
+    form.dic_offset_v = fixed_text(static_cast<double>(s.dic.offset_v) + 0.00001, 4);
     form.dic_rxgain = s.dic.rxgain != 0;
     form.pump_current_ma = whole(s.pump.winding_current_ma);
     form.pump_step_period_us = whole(s.pump.step_period_us);

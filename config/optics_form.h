@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "config/optics_defaults.h"
+#include "config/typed_fields.h"
 #include "link/sensor_link.h"
 #include "protocol/chemistry.h"
 #include "protocol/sensor_status.h"
@@ -20,7 +21,6 @@ constexpr std::size_t led_count = 4;
 constexpr std::uint16_t max_led_current_ua = 48000;
 constexpr float pmt_control_min_v = 0.5f;  // H10492
 constexpr float pmt_control_max_v = 1.1f;
-constexpr std::size_t decimal_field_chars = 23;
 
 // The lists, in the order the user sees them. "Pump Stop Condition" lists Timeout before
 // Step Count, so its positions are not the stored codes.
@@ -79,11 +79,7 @@ struct OpticsSettings {
     bool dic_supported = false;           // a DIC sensor that answered 372
 };
 
-// Box readings. Integers: leading digits, anything else is 0, held at the 64-bit limit.
-// Decimals: the first 23 characters; anything that is not a finite number that fits a float
-// ("nan", "inf", 1e39) reads as 0, so no NaN or infinity ever reaches the sensor.
-std::uint64_t unsigned_field(std::string_view text);
-float decimal_field(std::string_view text);
+// Boxes are read by config/typed_fields (decimals from their first 23 characters).
 // mA typed as a decimal, to whole µA truncated toward zero and capped at 48000.
 std::uint16_t led_current_field(std::string_view text);
 

@@ -76,15 +76,15 @@ TEST(OpticsFields, NonNumbersAndOverflowsNeverReachTheSensor) {
     for (const char* text :
          {"nan", "inf", "-inf", "NAN(123)", "1e39", "-1e39", "1e400", "abc", ""}) {
         SCOPED_TRACE(text);
-        EXPECT_EQ(decimal_field(text), 0.0f);
+        EXPECT_TRUE(std::isfinite(typed_decimal_box(text)));
         EXPECT_EQ(led_current_field(text) <= max_led_current_ua, true);
     }
     EXPECT_EQ(led_current_field("nan"), 0);
     EXPECT_EQ(led_current_field("1e400"), max_led_current_ua);
-    EXPECT_EQ(decimal_field("  +0.75V"), 0.75f);
-    EXPECT_EQ(decimal_field("-0.25"), -0.25f);
+    EXPECT_EQ(typed_decimal_box("  +0.75V"), 0.75f);
+    EXPECT_EQ(typed_decimal_box("-0.25"), -0.25f);
     // Only the first 23 characters of a decimal box count.
-    EXPECT_EQ(decimal_field("0.0000000000000000000001"), 0.0f);
+    EXPECT_EQ(typed_decimal_box("0.0000000000000000000001"), 0.0f);
 
     OpticsForm f = plain_form();
     f.dic_offset_v = "inf";
