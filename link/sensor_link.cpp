@@ -1,5 +1,6 @@
 #include "link/sensor_link.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "common/spin.h"
@@ -10,6 +11,11 @@ namespace {
 // A reply from a fast device (or the virtual sensor) comes back within microseconds; waiting
 // for it by spinning this long before sleeping saves two thread wake-ups per exchange.
 constexpr auto spin_before_sleep = std::chrono::microseconds(40);
+// A device that answered the last request within a few milliseconds will most likely answer
+// the next one as fast (a firmware upgrade is thousands of such exchanges in a row): the
+// exchange spins until a little after that time instead of paying a wake-up on every reply.
+constexpr auto round_trip_margin = std::chrono::microseconds(150);
+constexpr auto longest_spin = std::chrono::microseconds(3000);
 
 using common::spin_until;
 
@@ -104,9 +110,14 @@ LinkResult sensor_exchange(SensorLink& link, SensorReport& report) {
     link.reply_ready_.store(false, std::memory_order_relaxed);
     link.request_signal_.notify_one();
 
+    const auto sent = std::chrono::steady_clock::now();
+    const auto expected = link.last_round_trip_ + round_trip_margin;
+    const auto spin = link.last_round_trip_ < longest_spin
+                          ? std::clamp<std::chrono::microseconds>(expected, spin_before_sleep,
+                                                                  longest_spin)
+                          : spin_before_sleep;
     lock.unlock();
-    spin_until([&link] { return link.reply_ready_.load(std::memory_order_acquire); },
-               spin_before_sleep);
+    spin_until([&link] { return link.reply_ready_.load(std::memory_order_acquire); }, spin);
     lock.lock();
     link.reply_signal_.wait_for(lock, timeout, [&link] {
         return link.reply_state_ != SensorLink::ReplyState::none || link.stop_;
@@ -116,6 +127,8 @@ LinkResult sensor_exchange(SensorLink& link, SensorReport& report) {
     if (link.reply_state_ == SensorLink::ReplyState::matched) {
         report = link.reply_;
         result = LinkResult::ok;
+        link.last_round_trip_ = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now() - sent);
     } else if (link.reply_state_ == SensorLink::ReplyState::mismatched) {
         // A report that answers nothing (a duplicate, a stray, garbage) came first, so this
         // request's real reply is still queued or on its way. Treat it as a late reply: the

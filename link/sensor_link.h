@@ -78,6 +78,9 @@ private:
     void serve(const SensorReport& request);
 
     ExchangeLock exchange_lock_;
+    // How long the last answered exchange took; read and written only by the exchange that
+    // holds exchange_lock_.
+    std::chrono::microseconds last_round_trip_{0};
     std::atomic<bool> open_{false};
     // Mirrors of "a request is pending" and "a reply has come" (always written under
     // state_mutex_), read without the lock while a thread spins briefly before it sleeps.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/bytes.h"
+#include "common/spin.h"
 #include "protocol/chemistry.h"
 #include "protocol/commands.h"
 #include "protocol/device_records.h"
@@ -17,6 +18,7 @@ using common::get_u32le;
 
 namespace {
 constexpr std::size_t request_log_limit = 4096;
+constexpr auto timer_spin = std::chrono::microseconds(150);
 
 // Write commands whose payload the matching read returns.
 constexpr std::pair<std::uint16_t, std::uint16_t> stored_pairs[] = {
@@ -261,8 +263,18 @@ void VirtualSensor::timer_loop() {
             return a.due != b.due ? a.due < b.due : a.order < b.order;
         });
         const auto due = next->due;  // the vector may grow while the lock is released
-        if (due > std::chrono::steady_clock::now()) {
-            timer_wake_.wait_until(lock, due);
+        const auto now = std::chrono::steady_clock::now();
+        if (due > now) {
+            // A sleep ends tens of microseconds late; a reply latency stands for a real
+            // device's, so the last stretch before it is due is spun instead of slept.
+            if (due - now > timer_spin) {
+                timer_wake_.wait_until(lock, due - timer_spin);
+            } else {
+                lock.unlock();
+                common::spin_until([due] { return std::chrono::steady_clock::now() >= due; },
+                                   std::chrono::duration_cast<std::chrono::microseconds>(timer_spin));
+                lock.lock();
+            }
             continue;
         }
         auto action = std::move(next->action);
