@@ -230,7 +230,11 @@ void ConnectView::factory_pressed() {
                          ui::PromptIcon::error);
         return;
     }
+    // The dialog can run a bootloader upgrade on this link: as with a firmware upgrade, no
+    // rebuild may close it under the transfer.
+    upgrading_ = true;
     maintenance::run_factory_dialog(this, link_);
+    upgrading_ = false;
     link::sensor_link_close(link_);
     rebuild_list();
     clear_selection();

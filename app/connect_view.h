@@ -65,7 +65,7 @@ private:
     std::optional<std::size_t> selected_;  // index into devices_
     std::string selected_name_;            // to find the same sensor after a rebuild
     bool awaiting_firmware_ = false;
-    bool upgrading_ = false;  // the upgrade dialog has the link
+    bool upgrading_ = false;  // the upgrade or factory settings dialog has the link
 };
 
 // The row to select again after a rebuild: the last one with the remembered name.

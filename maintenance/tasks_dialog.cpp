@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QVBoxLayout>
 
 #include "common/text.h"
@@ -60,6 +61,10 @@ TasksDialog::TasksDialog(link::SensorLink& link, QWidget* parent)
     buttons->addWidget(save_);
     buttons->addWidget(close_);
     auto* layout = new QVBoxLayout(this);
+    // The three check box columns on the right are the task's log filters.
+    auto* filters_title = new QLabel("Log Filters", this);
+    filters_title->setAlignment(Qt::AlignRight);
+    layout->addWidget(filters_title);
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
     resize(900, 620);

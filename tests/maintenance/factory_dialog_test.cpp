@@ -247,5 +247,40 @@ TEST(FactoryFromConnectView, OpensOnTheChosenSensorAndRebuildsTheList) {
     EXPECT_FALSE(view.connect_button()->isEnabled());
 }
 
+// A sensor plugged in or out while the dialog is open must not take the dialog's link away:
+// the bootloader upgrade it offers has to run to its end. The list is read again afterwards.
+TEST(FactoryFromConnectView, DeviceChangesWhileOpenLeaveItsLinkAlone) {
+    ui::ScriptedPrompts prompts;
+    virtual_sensor::VirtualSensorOptions options;
+    options.name = "Factory Hold";
+    virtual_sensor::VirtualSensor sensor(options);
+    sensor.attach();
+    link::SensorLink link;
+    app::ConnectView view(link, nullptr);
+    int row = -1;
+    for (int i = 0; i < view.list()->topLevelItemCount(); ++i)
+        if (view.list()->topLevelItem(i)->text(0) == "Factory Hold")
+            row = i;
+    ASSERT_GE(row, 0);
+    view.select_row(row);
+    bool open_after_arrival = false, open_after_removal = false;
+    QTimer::singleShot(0, [&] {
+        wait_until([] { return QApplication::activeModalWidget() != nullptr; }, 3000);
+        auto* d = qobject_cast<FactoryDialog*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        view.device_changed({link::device_event_arrival, "elsewhere"});
+        open_after_arrival = link::sensor_link_is_open(link);
+        view.device_changed({link::device_event_removal, "elsewhere"});
+        open_after_removal = link::sensor_link_is_open(link);
+        d->reject();
+    });
+    view.factory_button()->click();
+    EXPECT_TRUE(open_after_arrival);
+    EXPECT_TRUE(open_after_removal);
+    EXPECT_FALSE(link::sensor_link_is_open(link));
+    EXPECT_FALSE(view.factory_button()->isEnabled());
+}
+
 }  // namespace
 }  // namespace quelmar::maintenance
