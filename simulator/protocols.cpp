@@ -103,6 +103,8 @@ std::optional<ResultRow> parse_sample_reply(std::string_view reply) {
 }
 
 std::optional<ResultRow> parse_download_line(std::string_view line) {
+    // A prompt that arrived after the purge may stand in front of the first record.
+    while (line.substr(0, 3) == "SC>") line.remove_prefix(3);
     unsigned dive = 0, time = 0, validity = 0, direction = 0;
     double depth = 0, value = 0, deviation = 0, supply = 0;
     int p1 = 0, p2 = 0, p3 = 0;

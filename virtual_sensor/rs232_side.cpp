@@ -168,7 +168,7 @@ Rs232Result Rs232Side::take_result() {
 std::string Rs232Side::answer_glider(const std::string& line) {
     const std::string prompt = "SC>";
     int d = 0, mo = 0, y = 0, h = 0, mi = 0, s = 0;
-    if (line.empty()) return prompt;
+    if (line.empty()) return {};  // a wake-up: answered by listening
     if (std::sscanf(line.c_str(), "clock-set=%d,%d,%d,%d,%d,%d", &d, &mo, &y, &h, &mi, &s) == 6) {
         std::tm tm{};
         tm.tm_mday = d;

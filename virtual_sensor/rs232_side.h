@@ -3,7 +3,7 @@
 // simulator) opens the other end and talks to the sensor as a glider or an ETI logger would.
 //
 // What the sensor does with each host line (lines end in "\r"; a "\n" after it is ignored):
-//   ""                  a wake-up; nothing but the prompt
+//   ""                  a wake-up; no answer
 //   clock-set=D,M,Y,h,m,s  sets the sensor's clock (UTC), as the clock record (290) reads back
 //   start=NNNN          begins dive NNNN
 //   status=c,depth,p1,p2,p3  the glider's depth and direction ('a' diving, 'b' climbing): fed

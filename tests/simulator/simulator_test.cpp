@@ -141,6 +141,7 @@ TEST(GliderReplies, SampleWithAndWithoutPromptAndDownloadLines) {
     EXPECT_EQ(parse_download_line("1,2,3,4,5,2,9,0,0,0,1\r")->cells[6], "unknown");
     EXPECT_FALSE(parse_download_line("1,2,3,4,5,6,7,8,9,10\r"));  // ten fields
     EXPECT_FALSE(parse_download_line("SC>"));
+    EXPECT_EQ(parse_download_line("SC>SC> 1,2,3,4,5,1,1,0,0,0,1\r")->cells[6], "surfaced");
 }
 
 TEST(GliderProtocol, OpensWithUtcClockAndDiveThenReportsStatus) {
