@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <atomic>
 #include <deque>
 #include <thread>
@@ -157,6 +159,11 @@ TEST(GliderProtocol, OpensWithUtcClockAndDiveThenReportsStatus) {
     s.p1 = 4;
     StopSignal stop;
     int reports = 0;
+    // A PC far from Greenwich: the clock line must still carry UTC.
+    const char* old_tz = std::getenv("TZ");
+    const std::string saved_tz = old_tz ? old_tz : "";
+    setenv("TZ", "NZST-12", 1);
+    tzset();
     SimulationEvents events = got.events();
     events.status = [&](const std::string& text) {
         got.status.push_back(text);
@@ -165,6 +172,9 @@ TEST(GliderProtocol, OpensWithUtcClockAndDiveThenReportsStatus) {
     // 2023-11-14 22:13:20 UTC: the sensor keeps UTC whatever the PC's zone.
     run_glider(port, s, events, stop, {std::chrono::milliseconds(1), std::chrono::milliseconds(500)},
                [] { return std::time_t{1700000000}; });
+    if (old_tz) setenv("TZ", saved_tz.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
     const auto written = line.lines();
     ASSERT_GE(written.size(), 6u);
     EXPECT_EQ(written[0], "\r\r");
@@ -228,6 +238,17 @@ TEST(ReplyReader, BoundedRepliesEndWithAClearErrorAndStopEndsAWait) {
     for (char c : std::string("a\rb\r\n")) line.input.push_back(c);
     EXPECT_EQ(read_reply(port, "\r\n", reply), ReadResult::ok);
     EXPECT_EQ(reply, "a\rb\r\n");
+
+    // A peer that keeps sending without a terminator cannot hold the reader (and the port
+    // lock) past one read time-out: each byte here takes the whole slice it is given.
+    SerialPort dripping;
+    dripping.read_byte = [](char& c, std::chrono::milliseconds slice) {
+        std::this_thread::sleep_for(slice);
+        c = 'x';
+        return true;
+    };
+    EXPECT_EQ(read_reply(dripping, "\r", reply), ReadResult::no_reply);
+    EXPECT_LT(reply.size(), max_reply_length);
 
     line.input.clear();
     StopSignal stop;
