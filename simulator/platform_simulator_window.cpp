@@ -139,9 +139,16 @@ PlatformSimulatorWindow::PlatformSimulatorWindow(QWidget* parent) : QWidget(pare
     QStringList titles;
     for (const char* t : result_column_titles) titles << QString::fromUtf8(t);
     results_->setHeaderLabels(titles);
-    const int char_width = QFontMetrics(results_->font()).averageCharWidth();
-    for (std::size_t c = 0; c < result_columns; ++c)
-        results_->setColumnWidth(static_cast<int>(c), result_column_widths[c] * char_width + 12);
+    // Each column as wide as its share of characters, and never narrower than its title or a
+    // date and time.
+    const QFontMetrics metrics(results_->font());
+    const int char_width = metrics.averageCharWidth();
+    for (std::size_t c = 0; c < result_columns; ++c) {
+        int width = std::max(result_column_widths[c] * char_width,
+                             metrics.horizontalAdvance(titles[static_cast<int>(c)]));
+        if (c == 1) width = std::max(width, metrics.horizontalAdvance("00/00/0000 00:00:00"));
+        results_->setColumnWidth(static_cast<int>(c), width + 16);
+    }
     layout->addWidget(results_, 1);
     status_ = new QStatusBar;
     status_->setSizeGripEnabled(false);
