@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/text.h"
+#include "link/sensor_link.h"
 #include "protocol/commands.h"
 #include "protocol/readings.h"
 #include "simulator/simulation.h"
@@ -147,6 +148,34 @@ TEST(Rs232Pty, EtiWakesTheSensorAndCollectsItsResult) {
     EXPECT_EQ(got.rows[0].cells[2], common::format_text("%.3f", results[0].value_milli / 1000.0));
     EXPECT_EQ(got.rows[0].cells[2], "5.000");  // 2 + 0.25 per metre at 12 m
     EXPECT_EQ(got.status[0], "state=0, supply=12.1, temperature=21.50");
+}
+
+TEST(Rs232Pty, PlatformDataAndReadingsOverTheLinkCarryWhatTheHostSent) {
+    virtual_sensor::VirtualSensor sensor;
+    sensor.attach();
+    link::SensorLink sensor_link;
+    ASSERT_EQ(link::sensor_link_open(sensor_link, sensor.path(), 1000), link::LinkResult::ok);
+    virtual_sensor::Rs232Side side(sensor);
+    side.answer("status=b,37.25,-4,5,6");
+    protocol::PlatformBytes bytes{};
+    ASSERT_EQ(protocol::read_platform_data(sensor_link, bytes), 0);
+    const protocol::PlatformData p = protocol::decode_platform_data(bytes);
+    EXPECT_FLOAT_EQ(p.depth, 37.25f);
+    EXPECT_EQ(p.direction, 3);
+    EXPECT_EQ(p.p1, -4);
+    EXPECT_EQ(p.p3, 6);
+
+    const std::string data = eti_sentence("$CMD,1,3610,7250,125,0,0,0");
+    side.answer(data.substr(0, data.find('\r')));
+    std::uint8_t mode = 0;
+    protocol::ReadingsBytes entry{};
+    ASSERT_EQ(protocol::read_readings(sensor_link, mode, entry), 0);
+    const protocol::ReadingsEntry e = protocol::decode_readings_entry(entry);
+    EXPECT_EQ(e.platform_valid, 1);
+    EXPECT_FLOAT_EQ(e.platform_salinity, 36.1f);
+    EXPECT_FLOAT_EQ(e.platform_temperature, 7.25f);
+    EXPECT_FLOAT_EQ(e.platform_depth, 12.5f);
+    link::sensor_link_close(sensor_link);
 }
 
 TEST(Rs232Pty, SensorIgnoresGarbageAndBadChecksums) {
