@@ -1,5 +1,6 @@
 #include "simulator/protocols.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -35,6 +36,16 @@ void add_row(const SimulationEvents& e, const ResultRow& row) {
 std::string quoted(std::string_view reply) {
     while (!reply.empty() && (reply.back() == '\r' || reply.back() == '\n')) reply.remove_suffix(1);
     return std::string(reply);
+}
+
+// What a timed-out wait on the port lock reports, as the status line shows it.
+constexpr int lock_wait_timed_out = 258;
+
+// A field value truncated to an integer as the sentence carries it; out-of-range values are
+// held at the ends instead of overflowing.
+int truncated(double v) {
+    if (!(v == v)) return 0;
+    return static_cast<int>(std::clamp(v, -2147483648.0, 2147483647.0));
 }
 
 // sscanf needs a terminated string; replies are bounded, so this copy is small.
@@ -156,7 +167,7 @@ void run_sampler(SerialPort& port, std::timed_mutex& lock, const PlatformSetting
     while (!stop.wait_for_stop(timing.second * s.sample_interval_s)) {
         std::unique_lock guard(lock, std::defer_lock);
         if (!guard.try_lock_for(timing.lock_wait)) {
-            show(events, format_text("Wait on Mutex failed (%d)", 258));
+            show(events, format_text("Wait on Mutex failed (%d)", lock_wait_timed_out));
             continue;
         }
         port.purge();
@@ -197,7 +208,7 @@ void run_glider(SerialPort& port, const PlatformSettings& s, const SimulationEve
         const DepthWalk::Report r = walk.next();
         std::unique_lock guard(port_lock, std::defer_lock);
         if (!guard.try_lock_for(timing.lock_wait)) {
-            show(events, format_text("Wait on Mutex failed (%d)", 258));
+            show(events, format_text("Wait on Mutex failed (%d)", lock_wait_timed_out));
             continue;
         }
         port.purge();
@@ -274,9 +285,9 @@ void run_eti(SerialPort& port, const PlatformSettings& s, const SimulationEvents
             if (r == ReadResult::ok) {
                 for (;;) {
                     const std::string data = format_text(
-                        "$CMD,1,%d,%d,%d,%d,%d,%d", static_cast<int>(s.salinity * 100),
-                        static_cast<int>(s.temperature * 1000), static_cast<int>(s.min_depth_m * 10),
-                        s.p1, s.p2, s.p3);
+                        "$CMD,1,%d,%d,%d,%d,%d,%d", truncated(s.salinity * 100),
+                        truncated(s.temperature * 1000), truncated(s.min_depth_m * 10.0), s.p1,
+                        s.p2, s.p3);
                     const ReadResult d = eti_exchange(port, data, reply, stop);
                     if (d == ReadResult::stopped) return;
                     if (d != ReadResult::ok) {

@@ -26,6 +26,8 @@ namespace {
 constexpr std::size_t max_results = 10000;
 // A line longer than this is noise on the line; it is dropped.
 constexpr std::size_t max_line = 255;
+// Depths beyond any ocean are a garbled line, not a position.
+constexpr double max_depth_m = 100000;
 
 std::string trimmed(const std::string& s) {
     std::size_t b = 0, e = s.size();
@@ -189,7 +191,8 @@ std::string Rs232Side::answer_glider(const std::string& line) {
     char direction = 0;
     double depth = 0;
     int p1 = 0, p2 = 0, p3 = 0;
-    if (std::sscanf(line.c_str(), "status=%c,%lf,%d,%d,%d", &direction, &depth, &p1, &p2, &p3) == 5) {
+    if (std::sscanf(line.c_str(), "status=%c,%lf,%d,%d,%d", &direction, &depth, &p1, &p2, &p3) == 5 &&
+        std::isfinite(depth) && std::fabs(depth) < max_depth_m) {
         auto feed = platform_feed(sensor_);
         {
             std::lock_guard lock(feed->mutex);

@@ -190,6 +190,9 @@ TEST(Rs232Pty, SensorIgnoresGarbageAndBadChecksums) {
     EXPECT_TRUE(check_eti_checksum(wake).ok) << wake;
     EXPECT_EQ(side.eti_state(), 1);
     EXPECT_EQ(side.answer("status=a,1e308,1,2"), "?\rSC>");  // four fields: not a status
+    EXPECT_EQ(side.answer("status=a,1e308,1,2,3"), "?\rSC>");
+    EXPECT_EQ(side.answer("status=a,nan,1,2,3"), "?\rSC>");
+    EXPECT_TRUE(side.results().empty());
 
     // A line longer than any command, sent in one go over the terminal, does not stop it.
     ASSERT_TRUE(side.open());

@@ -339,6 +339,7 @@ TEST(EtiProtocol, WrongChecksumIsReportedWithBothValuesAndLeavesTheState) {
 
     EXPECT_EQ(check_eti_checksum("hello\r\n").error, "Ignoring >>hello<<");
     EXPECT_TRUE(check_eti_checksum(eti_sentence("$CMD,2")).ok);
+    EXPECT_EQ(check_eti_checksum("$CMD,2*zz\r\n").error, "Ignoring >>$CMD,2*zz<<");
 }
 
 TEST(PlatformSettings, PresetsTitlesAndClamps) {
