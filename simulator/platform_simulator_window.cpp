@@ -46,6 +46,7 @@ PlatformSimulatorWindow::PlatformSimulatorWindow(QWidget* parent) : QWidget(pare
     int row = 0;
     auto place = [&](const char* label, QWidget* field, int column = 0) {
         auto* l = new QLabel(label);
+        l->setBuddy(field);
         form->addWidget(l, row, column * 2);
         form->addWidget(field, row, column * 2 + 1);
         labelled_.push_back({field, l});
@@ -111,6 +112,7 @@ PlatformSimulatorWindow::PlatformSimulatorWindow(QWidget* parent) : QWidget(pare
     slave_ = new QLineEdit("0");
     auto serial_row = [&](const char* label, QWidget* field) {
         auto* l = new QLabel(label);
+        l->setBuddy(field);
         serial_form->addRow(l, field);
         labelled_.push_back({field, l});
     };

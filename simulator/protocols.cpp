@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <semaphore>
 #include <thread>
 
 #include "common/text.h"
@@ -160,13 +161,41 @@ EtiCheck check_eti_checksum(std::string_view reply) {
 
 namespace {
 
+// The port lock the glider thread and its sampler share: each holds it for one write (and the
+// sampler for its reply), and gives up a report when it cannot get it in time.
+class PortLock {
+public:
+    bool try_lock_for(std::chrono::milliseconds wait) { return free_.try_acquire_for(wait); }
+    void unlock() { free_.release(); }
+
+private:
+    std::binary_semaphore free_{1};
+};
+
+// Holds the port lock for one exchange.
+class PortLockHold {
+public:
+    PortLockHold(PortLock& lock, std::chrono::milliseconds wait)
+        : lock_(lock), held_(lock.try_lock_for(wait)) {}
+    ~PortLockHold() { unlock(); }
+    explicit operator bool() const { return held_; }
+    void unlock() {
+        if (held_) lock_.unlock();
+        held_ = false;
+    }
+
+private:
+    PortLock& lock_;
+    bool held_;
+};
+
 // The sampler: every sample interval, one "sample" under the port lock.
-void run_sampler(SerialPort& port, std::timed_mutex& lock, const PlatformSettings& s,
+void run_sampler(SerialPort& port, PortLock& lock, const PlatformSettings& s,
                  const SimulationEvents& events, common::StopSignal& stop, SimulationTiming timing) {
     if (events.clear_rows) events.clear_rows();
     while (!stop.wait_for_stop(timing.second * s.sample_interval_s)) {
-        std::unique_lock guard(lock, std::defer_lock);
-        if (!guard.try_lock_for(timing.lock_wait)) {
+        PortLockHold guard(lock, timing.lock_wait);
+        if (!guard) {
             show(events, format_text("Wait on Mutex failed (%d)", lock_wait_timed_out));
             continue;
         }
@@ -197,7 +226,7 @@ void run_glider(SerialPort& port, const PlatformSettings& s, const SimulationEve
     port.write(format_text("\r\rstart=%04d\r", s.dive_number));
     port.purge();
 
-    std::timed_mutex port_lock;
+    PortLock port_lock;
     common::StopSignal sampler_stop;
     std::thread sampler;
     if (s.sampling)
@@ -206,8 +235,8 @@ void run_glider(SerialPort& port, const PlatformSettings& s, const SimulationEve
     DepthWalk walk(s);
     do {
         const DepthWalk::Report r = walk.next();
-        std::unique_lock guard(port_lock, std::defer_lock);
-        if (!guard.try_lock_for(timing.lock_wait)) {
+        PortLockHold guard(port_lock, timing.lock_wait);
+        if (!guard) {
             show(events, format_text("Wait on Mutex failed (%d)", lock_wait_timed_out));
             continue;
         }

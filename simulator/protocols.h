@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -33,17 +33,7 @@ using test_support::wait_until;
 template <class W>
 W* field(QWidget& window, const QString& label) {
     for (QLabel* l : window.findChildren<QLabel*>())
-        if (l->text() == label && l->buddy()) return qobject_cast<W*>(l->buddy());
-    // Labels are placed beside their fields: find the field by the label's row in its layout.
-    for (QLabel* l : window.findChildren<QLabel*>()) {
-        if (l->text() != label) continue;
-        QWidget* parent = l->parentWidget();
-        const QPoint right = l->geometry().center() + QPoint(l->width(), 0);
-        for (W* w : parent->findChildren<W*>())
-            if (w->geometry().top() <= right.y() && w->geometry().bottom() >= right.y() &&
-                w->geometry().left() > l->geometry().left())
-                return w;
-    }
+        if (l->text() == label) return qobject_cast<W*>(l->buddy());
     return nullptr;
 }
 
@@ -69,7 +59,6 @@ TEST(PlatformSimulatorWindow, MarinodeckPresetTitleAndFieldRules) {
     ui::ScriptedPrompts prompts;
     PlatformSimulatorWindow window;
     window.show();
-    test_support::settle(50);  // laid out, so labels find their fields
     QComboBox* type = combo_with(window, "Marinodeck");
     QComboBox* baud = combo_with(window, "115200");
     QComboBox* parity = combo_with(window, "Mark");
@@ -161,7 +150,6 @@ TEST(PlatformSimulatorWindow, SeagliderSessionAgainstTheVirtualSensor) {
     ui::ScriptedPrompts prompts;
     SerialBench bench("Seaglider");
     bench.window.show();
-    test_support::settle(50);  // laid out, so labels find their fields
     bench.set_field("Dive Number", "17");
     bench.set_field("Max Depth (m)", "3");
     bench.set_field("Dive Rate (cm/s)", "100");
@@ -223,7 +211,6 @@ TEST(PlatformSimulatorWindow, EtiSessionAndClosingWhileRunningAsks) {
     ui::ScriptedPrompts prompts;
     SerialBench bench("ETI");
     bench.window.show();
-    test_support::settle(50);
     bench.set_field("Salinity (PSU)", "36.5");
     bench.set_field("Min Depth (m)", "8");
     bench.set_field("Sample Interval (s)", "1");
