@@ -23,6 +23,7 @@
 #include "maintenance/diagnostics_view.h"
 #include "maintenance/compatibility_view.h"
 #include "processing/processing_dialog.h"
+#include "simulator/platform_simulator_window.h"
 #include "protocol/device_commands.h"
 #include "statemachine/state_machine_editor_dialog.h"
 #include "virtual_sensor/virtual_sensor.h"
@@ -106,6 +107,9 @@ void MainWindow::build_menus() {
     add_item(file_menu_, "Process Raw DI&C File...", G::always,
              [this] { processing::run_dic_processing_dialog(this); });
     file_menu_->addSeparator();
+    // A host platform on a PC serial port; it needs no sensor on the USB link.
+    add_item(file_menu_, "Platform &Simulator...", G::always,
+             [this] { simulator::show_platform_simulator(this); });
     attach_action_ = add_item(file_menu_, "Attach &Virtual Sensor", G::always,
                               [this] { attach_virtual_sensor(); });
     detach_action_ = add_item(file_menu_, "Detach V&irtual Sensor", G::always,

@@ -12,6 +12,7 @@
 #include "protocol/commands.h"
 #include "virtual_sensor/optics_handlers.h"
 #include "virtual_sensor/sensor_state.h"
+#include "virtual_sensor/rs232_platform.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -107,7 +108,8 @@ Reply read_readings(VirtualSensor& sensor, const link::SensorReport&) {
         e.hall_w = extras->hall_w;
         const double reading_time = e.counter;  // values hold still within one reading
         e.channels = channel_counts(run, reading_time);
-        const protocol::PlatformData p = platform_now(reading_time);
+        const protocol::PlatformData p =
+            fed_platform_data(sensor).value_or(platform_now(reading_time));
         e.platform_valid = 1;
         e.platform_salinity = p.salinity;
         e.platform_temperature = p.temperature;
@@ -135,7 +137,7 @@ Reply read_platform(VirtualSensor& sensor, const link::SensorReport&) {
         std::lock_guard lock(extras->mutex);
         t = std::floor(std::chrono::duration<double>(Clock::now() - extras->made).count()) + 1;
     }
-    const auto b = protocol::encode_platform_data(platform_now(t));
+    const auto b = protocol::encode_platform_data(fed_platform_data(sensor).value_or(platform_now(t)));
     return Reply{protocol::status::ok, {b.begin(), b.end()}};
 }
 

@@ -6,6 +6,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -33,8 +35,10 @@
 #include "config/rs485_dialog.h"
 #include "config/thermistor_dialog.h"
 #include "tests/support/ui_test_support.h"
+#include "simulator/platform_simulator_window.h"
 #include "ui/prompts.h"
 #include "virtual_sensor/bootloader_image.h"
+#include "virtual_sensor/rs232_side.h"
 #include "virtual_sensor/sensor_state.h"
 #include "virtual_sensor/virtual_sensor.h"
 
@@ -286,4 +290,39 @@ TEST(Screenshots, DISABLED_OpticsValvesPumpDefaults) {
         dialog.start_button()->click();
     }
     link::sensor_link_close(sensor_link);
+}
+
+// The Platform Simulator as a Seaglider with sampling, talking to the virtual sensor's RS232
+// side over a pseudo-terminal.
+TEST(Screenshots, DISABLED_PlatformSimulator) {
+    test_support::ensure_application();
+    ui::ScriptedPrompts prompts;
+    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
+    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    virtual_sensor::VirtualSensor sensor;
+    virtual_sensor::Rs232Side side(sensor);
+    ASSERT_TRUE(side.open());
+
+    app::MainWindow main;
+    main.show();
+    QAction* item = find_action(&main, "Platform &Simulator...");
+    ASSERT_TRUE(item);
+    item->trigger();
+    auto* window = main.findChild<simulator::PlatformSimulatorWindow*>();
+    ASSERT_TRUE(window);
+    window->resize(1200, 620);
+    for (QComboBox* c : window->findChildren<QComboBox*>()) {
+        if (c->findText("Seaglider") >= 0) c->setCurrentText("Seaglider");
+    }
+    for (QComboBox* c : window->findChildren<QComboBox*>())
+        if (c->isEditable()) c->setCurrentText(QString::fromStdString(side.path()));
+    for (QCheckBox* c : window->findChildren<QCheckBox*>())
+        if (c->text() == "Enable Sampling") c->setChecked(true);
+    // Seconds pass quickly here, so the list fills in a moment.
+    window->set_timing({std::chrono::milliseconds(100), std::chrono::milliseconds(500)});
+    window->start_pressed();
+    pump_events(4000);
+    EXPECT_TRUE(save_shot(window, dir, "platform_simulator"));
+    window->stop_pressed();
 }
