@@ -14,6 +14,8 @@
 #include "ui/start_states_dialog.h"
 #include "live/raw_output_graph_view.h"
 #include "live/raw_output_text_view.h"
+#include "live/processed_output_graph_view.h"
+#include "live/processed_output_text_view.h"
 #include "processing/processing_dialog.h"
 #include "protocol/device_commands.h"
 #include "statemachine/state_machine_editor_dialog.h"
@@ -110,6 +112,11 @@ void MainWindow::build_menus() {
              [this] { show_view(ViewKind::raw_graph); });
     add_item(view_menu_, "Raw Output (&text)", G::connected,
              [this] { show_view(ViewKind::raw_text); });
+    add_item(view_menu_, "&Processed Output (graph)", G::connected,
+             [this] { show_view(ViewKind::processed_graph); });
+    // P is taken by the graph item just above.
+    add_item(view_menu_, "P&rocessed Output (text)", G::connected,
+             [this] { show_view(ViewKind::processed_text); });
 
     configure_menu_ = menuBar()->addMenu("&Configure");
     add_item(configure_menu_, "&State Machine...", G::configuration,
@@ -214,7 +221,8 @@ void MainWindow::show_view(ViewKind kind) {
     // Views of features the program does not have yet are not offered; asking for one, or
     // for a live view while not connected, keeps the current view.
     const bool available =
-        kind == ViewKind::connect || kind == ViewKind::raw_graph || kind == ViewKind::raw_text;
+        kind == ViewKind::connect || kind == ViewKind::raw_graph || kind == ViewKind::raw_text ||
+        kind == ViewKind::processed_graph || kind == ViewKind::processed_text;
     if (!available || (kind != ViewKind::connect && !ui::is_connected(state_))) return;
     drop_view();
     const ui::ShellContext context{&link_, &monitor_, state_};
@@ -231,6 +239,10 @@ void MainWindow::show_view(ViewKind kind) {
         }
         case ViewKind::raw_graph: view = new live::RawOutputGraphView(context, this); break;
         case ViewKind::raw_text: view = new live::RawOutputTextView(context, this); break;
+        case ViewKind::processed_graph:
+            view = new live::ProcessedOutputGraphView(context, this);
+            break;
+        case ViewKind::processed_text: view = new live::ProcessedOutputTextView(context, this); break;
         default: return;
     }
     view_ = view;

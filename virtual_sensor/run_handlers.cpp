@@ -11,6 +11,7 @@
 #include "protocol/chemistry.h"
 #include "protocol/commands.h"
 #include "virtual_sensor/sensor_state.h"
+#include "virtual_sensor/instrument_results.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -195,6 +196,8 @@ Reply write_thermistor(VirtualSensor& sensor, const link::SensorReport& request)
 }  // namespace
 
 void install_run_handlers(VirtualSensor& sensor) {
+    // The results the run produces are read through 419/420/421.
+    install_result_handlers(sensor);
     // Factory thermistors: wired to the temperature channel and two monitor channels, 10 °C
     // per volt, so the temperature channel's 2.15 V reads as about 21.5 °C.
     {
