@@ -81,12 +81,12 @@ TEST_F(SensorFixture, FeatureHandlersTakeOverACommand) {
 }
 
 TEST_F(SensorFixture, CommandsItDoesNotImplementAreUnknownNeverAnEmptySuccess) {
-    // Readers that loop until a non-zero status (restarts, diagnostics entries, processed
-    // records) must end at once, and no dialog may show zeros as the sensor's own record.
+    // Readers that loop until a non-zero status (restarts, diagnostics entries) must end at
+    // once, and no dialog may show zeros as the sensor's own record. (Processed
+    // records are kept by the run and end their reads with a status of their own.)
     const std::uint8_t first = 0;
     for (std::uint16_t code : {cmd::read_restart_entry, cmd::read_log_entry, cmd::read_task,
-                               cmd::read_processed_record, cmd::start_log_read, cmd::wipe_log,
-                               cmd::start_processed_read, cmd::wipe_processed, cmd::read_schedule_timing,
+                               cmd::start_log_read, cmd::wipe_log, cmd::read_schedule_timing,
                                cmd::read_pump_progress, cmd::start_pump_test, cmd::write_log_filter}) {
         link::SensorReport r = link::SensorReport::request(code, &first, 1);
         EXPECT_EQ(run_command(sensor_link, r), status::command_unknown) << code;
