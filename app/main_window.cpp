@@ -14,6 +14,9 @@
 #include "ui/start_states_dialog.h"
 #include "live/raw_output_graph_view.h"
 #include "live/raw_output_text_view.h"
+#include <QDesktopServices>
+#include <QUrl>
+
 #include "live/processed_output_graph_view.h"
 #include "live/processed_output_text_view.h"
 #include "processing/processing_dialog.h"
@@ -362,8 +365,20 @@ void MainWindow::stop_sensor() {
 }
 
 void MainWindow::mount_pressed() {
-    if (protocol::mount_as_drive(link_) != protocol::status::ok)
+    if (protocol::mount_as_drive(link_) != protocol::status::ok) {
         ui::show_message(this, "Mount Sensor As Drive", "Request failed.", ui::PromptIcon::error);
+        return;
+    }
+    // The virtual sensor's card is a folder on this computer: show it as a drive would show.
+    if (virtual_sensor_ && connected_path_ == virtual_sensor_->path()) {
+        const std::string dir = virtual_sensor::instrument_snapshot(*virtual_sensor_).card_dir;
+        if (dir.empty()) return;
+        const QString folder = QString::fromStdString(dir);
+        if (folder_opener_)
+            folder_opener_(folder);
+        else
+            QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
 }
 
 void MainWindow::about_pressed() {
@@ -388,7 +403,10 @@ void MainWindow::start_states_pressed() {
 }
 
 void MainWindow::attach_virtual_sensor() {
-    if (!virtual_sensor_) virtual_sensor_ = std::make_unique<virtual_sensor::VirtualSensor>();
+    if (!virtual_sensor_) {
+        virtual_sensor_ = std::make_unique<virtual_sensor::VirtualSensor>();
+        virtual_sensor::configure_instrument(*virtual_sensor_, instrument_);
+    }
     virtual_sensor_->attach();
     update_menus();
 }
