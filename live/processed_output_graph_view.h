@@ -33,12 +33,19 @@ public:
     // Gives results to the graph and redraws (on this window's thread).
     void plot(const std::vector<protocol::ProcessedRecord>& records);
 
+    // Whether the view keeps a window on the results with a real time (see plot()).
+    bool keeps_time_window() const { return window_level_ > 0; }
+
 private:
+    void keep_time_window();
+
     ui::ShellContext context_;
     ui::SensorControlWidget* control_;
     QPushButton* reset_;
     ProcessedGraphControl* graph_;
     std::size_t points_added_ = 0;
+    int window_level_ = 0;        // the zoom level of the view's own window; 0: none
+    bool window_refused_ = false;  // "Reset Graph" asked for the full range
     ProcessedOutputWorker worker_;
 };
 

@@ -222,5 +222,34 @@ TEST_F(ProcessedViews, GraphViewPlotsEachResultAtItsPlatformTime) {
     EXPECT_EQ(view.graph()->zoom_level(), 0);
 }
 
+TEST_F(ProcessedViews, AResultWithoutPlatformTimeDoesNotSqueezeTheOthers) {
+    virtual_sensor::add_result(sensor, result(1, 10.0, 1700000000));
+    virtual_sensor::add_result(sensor, result(2, 12.0, 0));
+    virtual_sensor::add_result(sensor, result(3, 11.0, 1700003600));
+    ProcessedOutputGraphView view(context(), nullptr, 10ms);
+    view.resize(800, 500);
+    ASSERT_TRUE(wait_until([&] { return view.points_added() == 3; }));
+    const auto& plot = view.graph()->plot();
+    // The point is kept at 1970 and the full range reaches it...
+    EXPECT_EQ(plot.store().full_range().xmin, 0u);
+    // ...but what is shown is the results with a real time.
+    EXPECT_EQ(plot.current_range().xmin, 1700000000u);
+    EXPECT_EQ(plot.current_range().xmax, 1700003600u);
+    EXPECT_TRUE(view.keeps_time_window());
+
+    // Later results widen the window.
+    virtual_sensor::add_result(sensor, result(4, 13.0, 1700007200));
+    ASSERT_TRUE(wait_until([&] { return view.points_added() == 4; }));
+    EXPECT_EQ(plot.current_range().xmin, 1700000000u);
+    EXPECT_EQ(plot.current_range().xmax, 1700007200u);
+
+    // "Reset Graph" shows everything, 1970 included, and stays so.
+    view.reset_button()->click();
+    EXPECT_EQ(plot.current_range().xmin, 0u);
+    virtual_sensor::add_result(sensor, result(5, 13.0, 1700010800));
+    ASSERT_TRUE(wait_until([&] { return view.points_added() == 5; }));
+    EXPECT_EQ(plot.current_range().xmin, 0u);
+}
+
 }  // namespace
 }  // namespace quelmar::live
