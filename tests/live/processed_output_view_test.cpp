@@ -199,6 +199,15 @@ TEST_F(ProcessedViews, SavingRowsReportsTheFileAndAFailureIsNeverSaved) {
     EXPECT_EQ(prompts.last_message().text, "Unable to open " + bad + " for write");
     EXPECT_FALSE(QFile::exists(bad));
 
+    // A file that cannot be put in place (a folder holds its name) is a failure, not saved.
+    prompts.shown.clear();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("taken.csv"));
+    const QString taken = dir.filePath("taken.csv");
+    prompts.choose(taken);
+    view.save_pressed();
+    ASSERT_EQ(prompts.messages().size(), 1u);
+    EXPECT_EQ(prompts.last_message().text, "Failed to write " + taken);
+
     // Cancelling the file choice does nothing.
     prompts.shown.clear();
     prompts.choose_cancel();
