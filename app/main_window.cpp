@@ -1,10 +1,12 @@
 #include "app/main_window.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QMenuBar>
 #include <QTimer>
 #include <QMetaObject>
 #include <QStatusBar>
+#include <QUrl>
 #include <mutex>
 
 #include "app/connect_view.h"
@@ -14,9 +16,6 @@
 #include "ui/start_states_dialog.h"
 #include "live/raw_output_graph_view.h"
 #include "live/raw_output_text_view.h"
-#include <QDesktopServices>
-#include <QUrl>
-
 #include "live/processed_output_graph_view.h"
 #include "live/processed_output_text_view.h"
 #include "processing/processing_dialog.h"
