@@ -1,10 +1,12 @@
 #include "app/main_window.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QMenuBar>
 #include <QTimer>
 #include <QMetaObject>
 #include <QStatusBar>
+#include <QUrl>
 #include <mutex>
 
 #include "app/connect_view.h"
@@ -22,6 +24,8 @@
 #include "live/raw_output_text_view.h"
 #include "maintenance/diagnostics_view.h"
 #include "maintenance/compatibility_view.h"
+#include "live/processed_output_graph_view.h"
+#include "live/processed_output_text_view.h"
 #include "processing/processing_dialog.h"
 #include "simulator/platform_simulator_window.h"
 #include "protocol/device_commands.h"
@@ -122,6 +126,11 @@ void MainWindow::build_menus() {
              [this] { show_view(ViewKind::raw_graph); });
     add_item(view_menu_, "Raw Output (&text)", G::connected,
              [this] { show_view(ViewKind::raw_text); });
+    add_item(view_menu_, "&Processed Output (graph)", G::connected,
+             [this] { show_view(ViewKind::processed_graph); });
+    // P is taken by the graph item just above.
+    add_item(view_menu_, "P&rocessed Output (text)", G::connected,
+             [this] { show_view(ViewKind::processed_text); });
     add_item(view_menu_, "&Diagnostics", G::connected,
              [this] { show_view(ViewKind::diagnostics); });
     add_item(view_menu_, "&Compatibility", G::connected, [this] { show_view(ViewKind::compatibility); });
@@ -249,7 +258,8 @@ void MainWindow::show_view(ViewKind kind) {
     // for a live view while not connected, keeps the current view.
     const bool available =
         kind == ViewKind::connect || kind == ViewKind::raw_graph || kind == ViewKind::raw_text ||
-        kind == ViewKind::diagnostics || kind == ViewKind::compatibility;
+        kind == ViewKind::diagnostics || kind == ViewKind::compatibility ||
+        kind == ViewKind::processed_graph || kind == ViewKind::processed_text;
     if (!available || (kind != ViewKind::connect && !ui::is_connected(state_))) return;
     drop_view();
     const ui::ShellContext context{&link_, &monitor_, state_};
@@ -268,6 +278,10 @@ void MainWindow::show_view(ViewKind kind) {
         case ViewKind::raw_text: view = new live::RawOutputTextView(context, this); break;
         case ViewKind::diagnostics: view = new maintenance::DiagnosticsView(context, this); break;
         case ViewKind::compatibility: view = new maintenance::CompatibilityView(context, this); break;
+        case ViewKind::processed_graph:
+            view = new live::ProcessedOutputGraphView(context, this);
+            break;
+        case ViewKind::processed_text: view = new live::ProcessedOutputTextView(context, this); break;
         default: return;
     }
     view_ = view;
@@ -387,8 +401,20 @@ void MainWindow::stop_sensor() {
 }
 
 void MainWindow::mount_pressed() {
-    if (protocol::mount_as_drive(link_) != protocol::status::ok)
+    if (protocol::mount_as_drive(link_) != protocol::status::ok) {
         ui::show_message(this, "Mount Sensor As Drive", "Request failed.", ui::PromptIcon::error);
+        return;
+    }
+    // The virtual sensor's card is a folder on this computer: show it as a drive would show.
+    if (virtual_sensor_ && connected_path_ == virtual_sensor_->path()) {
+        const std::string dir = virtual_sensor::instrument_snapshot(*virtual_sensor_).card_dir;
+        if (dir.empty()) return;
+        const QString folder = QString::fromStdString(dir);
+        if (folder_opener_)
+            folder_opener_(folder);
+        else
+            QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+    }
 }
 
 void MainWindow::about_pressed() {
@@ -413,7 +439,10 @@ void MainWindow::start_states_pressed() {
 }
 
 void MainWindow::attach_virtual_sensor() {
-    if (!virtual_sensor_) virtual_sensor_ = std::make_unique<virtual_sensor::VirtualSensor>();
+    if (!virtual_sensor_) {
+        virtual_sensor_ = std::make_unique<virtual_sensor::VirtualSensor>();
+        virtual_sensor::configure_instrument(*virtual_sensor_, instrument_);
+    }
     virtual_sensor_->attach();
     update_menus();
 }

@@ -19,6 +19,7 @@
 #include "monitor/status_monitor.h"
 #include "link/discovery.h"
 #include "link/sensor_link.h"
+#include "virtual_sensor/instrument_sensor.h"
 
 namespace quelmar::virtual_sensor {
 class VirtualSensor;
@@ -53,6 +54,11 @@ public:
     void attach_virtual_sensor();
     void detach_virtual_sensor();
     virtual_sensor::VirtualSensor* virtual_sensor() const { return virtual_sensor_.get(); }
+    // The instrument the virtual sensor is made as (chemistry, card folder, speed); taken when
+    // it is first attached. Mount Sensor As Drive on it opens its card folder through
+    // `opener` (the desktop's file manager unless replaced, as tests do).
+    void set_virtual_instrument(const virtual_sensor::InstrumentOptions& options) { instrument_ = options; }
+    void set_folder_opener(std::function<void(const QString&)> opener) { folder_opener_ = std::move(opener); }
 
     void connect_device(const link::DeviceEntry& entry);
     void disconnect_sensor();
@@ -99,6 +105,8 @@ private:
     QAction* attach_action_ = nullptr;
     QAction* detach_action_ = nullptr;
     std::unique_ptr<virtual_sensor::VirtualSensor> virtual_sensor_;
+    virtual_sensor::InstrumentOptions instrument_;
+    std::function<void(const QString&)> folder_opener_;
     struct EventRelay;
     std::shared_ptr<EventRelay> relay_;
     int listener_id_ = 0;

@@ -55,6 +55,12 @@ void ProcessedGraphControl::reset() {
     render();
 }
 
+bool ProcessedGraphControl::zoom_to(const PlotRange& range, bool replace_top) {
+    const bool done = plot_.zoom_to(range, replace_top);
+    render();
+    return done;
+}
+
 void ProcessedGraphControl::render() {
     redraw_queued_ = false;
     const int w = std::max(width(), 1);

@@ -46,6 +46,8 @@ class ProcessedGraphControl : public QWidget {
     void add_point(quint32 x, double y);
     // Full range, no selection, redraw.
     void reset();
+    // Shows `range` (see ProcessedPlot::zoom_to) and redraws.
+    bool zoom_to(const PlotRange& range, bool replace_top);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -142,6 +142,14 @@ bool ProcessedPlot::zoom_out() {
     return zoom_.pop();
 }
 
+bool ProcessedPlot::zoom_to(const PlotRange& range, bool replace_top) {
+    if (PlotRange* top = zoom_.top(); top && replace_top) {
+        *top = range;
+        return true;
+    }
+    return zoom_.push(range);
+}
+
 ZoomOutcome ProcessedPlot::zoom_to_drag(const ProcessedPlotGeometry& geometry, PlotPoint start,
                                         PlotPoint end) {
     if (!geometry.plotted)

@@ -78,6 +78,9 @@ class ProcessedPlot {
     void reset();
     // Right click: one zoom back; false at the full range.
     bool zoom_out();
+    // Shows `range` as a zoom of its own, or in place of the newest zoom when `replace_top` and
+    // there is one. False when ten zooms are already stacked.
+    bool zoom_to(const PlotRange& range, bool replace_top);
     // A drag from `start` to `end` on the plot laid out as `geometry`.
     ZoomOutcome zoom_to_drag(const ProcessedPlotGeometry& geometry, PlotPoint start, PlotPoint end);
     // A click at `at`: selects the nearest point drawn at the last layout when it is nearer

@@ -13,6 +13,8 @@
 #include "virtual_sensor/optics_handlers.h"
 #include "virtual_sensor/sensor_state.h"
 #include "virtual_sensor/rs232_platform.h"
+#include "virtual_sensor/instrument_results.h"
+#include "virtual_sensor/instrument_sensor.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -47,9 +49,31 @@ struct RunView {
 RunView current_run(VirtualSensor& sensor) {
     auto run = run_state(sensor);
     auto store = state_machine_store(sensor);
+    // The instrument steps its own machine on the sensor's clock.
+    const InstrumentSnapshot instrument = instrument_snapshot(sensor);
     std::lock_guard lock(run->mutex);
+    if (run->running && instrument.running) return {true, run->mode, instrument.state};
     if (run->running && run->step) run->step(*run, *store, Clock::now());
     return {run->running, run->mode, run->current_state};
+}
+
+std::uint16_t volts_to_count(double v);
+
+// What the readings report while the instrument runs: its latest sample and the glider's data.
+bool instrument_reading(VirtualSensor& sensor, protocol::ReadingsEntry& e) {
+    const InstrumentSnapshot s = instrument_snapshot(sensor);
+    if (!s.running) return false;
+    for (std::size_t c = 0; c < 8; ++c) e.channels[c] = volts_to_count(s.last.channels[c]);
+    e.platform_valid = 1;
+    e.platform_salinity = static_cast<float>(s.ocean.salinity);
+    e.platform_temperature = static_cast<float>(s.ocean.temperature);
+    e.platform_oxygen = static_cast<float>(s.ocean.oxygen);
+    e.platform_depth = static_cast<float>(s.ocean.depth);
+    e.sensor_time = s.clock;
+    e.platform_time = s.clock;
+    e.hall_i = static_cast<std::uint16_t>(s.last.hall_inject);
+    e.hall_w = static_cast<std::uint16_t>(s.last.hall_withdraw);
+    return true;
 }
 
 std::uint16_t volts_to_count(double v) {
@@ -119,6 +143,7 @@ Reply read_readings(VirtualSensor& sensor, const link::SensorReport&) {
     const auto wall = static_cast<std::uint32_t>(std::time(nullptr));
     e.sensor_time = wall;
     e.platform_time = wall;
+    if (run.running) instrument_reading(sensor, e);
     e.state = run.state;
     e.temperature_mdegc = sensor.options().temperature_mdegc;
     e.supply_mv = sensor.options().supply_mv;
@@ -137,13 +162,27 @@ Reply read_platform(VirtualSensor& sensor, const link::SensorReport&) {
         std::lock_guard lock(extras->mutex);
         t = std::floor(std::chrono::duration<double>(Clock::now() - extras->made).count()) + 1;
     }
-    const auto b = protocol::encode_platform_data(fed_platform_data(sensor).value_or(platform_now(t)));
+    protocol::PlatformData p = platform_now(t);
+    const InstrumentSnapshot s = instrument_snapshot(sensor);
+    if (!s.file_name.empty()) {
+        // The glider the instrument rides on.
+        p.salinity = static_cast<float>(s.ocean.salinity);
+        p.temperature = static_cast<float>(s.ocean.temperature);
+        p.oxygen = static_cast<float>(s.ocean.oxygen);
+        p.depth = static_cast<float>(s.ocean.depth);
+        p.direction = s.ocean.direction;
+    }
+    // A host on the RS232 side, when there is one, says where the sensor is.
+    const auto b = protocol::encode_platform_data(fed_platform_data(sensor).value_or(p));
     return Reply{protocol::status::ok, {b.begin(), b.end()}};
 }
 
-Reply read_file_name(VirtualSensor&, const link::SensorReport&) {
+Reply read_file_name(VirtualSensor& sensor, const link::SensorReport&) {
     Reply r{protocol::status::ok, std::vector<std::uint8_t>(protocol::output_file_name_size, 0)};
-    std::memcpy(r.payload.data(), run_output_file, std::strlen(run_output_file));
+    const std::string name = instrument_snapshot(sensor).file_name;
+    const std::string shown = name.empty() ? std::string(run_output_file) : name;
+    std::memcpy(r.payload.data(), shown.data(),
+                std::min(shown.size(), protocol::output_file_name_size - 1));
     return r;
 }
 
@@ -152,21 +191,29 @@ Reply start_run(VirtualSensor& sensor, const link::SensorReport& request) {
     const std::uint8_t start = request.payload()[0];
     auto run = run_state(sensor);
     auto store = state_machine_store(sensor);
-    std::lock_guard lock(run->mutex);
     {
         std::lock_guard store_lock(store->mutex);
         if (store->states.empty() || start >= store->states.size())
             return status_only(run_refused_status);
     }
+    // The instrument samples, writes its card and processes from here on; its timer takes the
+    // run's lock after its own, so the run's lock is not held while it starts.
+    const bool instrument = instrument_drives(sensor);
+    if (instrument) {
+        std::string error;
+        if (!instrument_start(sensor, error)) return status_only(run_refused_status);
+    }
+    std::lock_guard lock(run->mutex);
     run->running = true;
     run->current_state = start;
     run->state_entered = Clock::now();
     run->mode = 0;  // operating until the machine's first step says otherwise
-    if (run->step) run->step(*run, *store, run->state_entered);
+    if (!instrument && run->step) run->step(*run, *store, run->state_entered);
     return status_only(protocol::status::ok);
 }
 
 Reply stop_run(VirtualSensor& sensor, const link::SensorReport&) {
+    instrument_stop(sensor);
     auto run = run_state(sensor);
     std::lock_guard lock(run->mutex);
     run->running = false;
@@ -199,6 +246,8 @@ Reply write_thermistor(VirtualSensor& sensor, const link::SensorReport& request)
 }  // namespace
 
 void install_run_handlers(VirtualSensor& sensor) {
+    // The results the run produces are read through 419/420/421.
+    install_result_handlers(sensor);
     // Factory thermistors: wired to the temperature channel and two monitor channels, 10 °C
     // per volt, so the temperature channel's 2.15 V reads as about 21.5 °C.
     {
@@ -226,8 +275,10 @@ void install_run_handlers(VirtualSensor& sensor) {
     sensor.set_handler(cmd::stop_state_machine, stop_run);
     sensor.set_handler(cmd::read_thermistor, read_thermistor);
     sensor.set_handler(cmd::write_thermistor, write_thermistor);
-    sensor.set_handler(cmd::mount_as_drive,
-                       [](VirtualSensor&, const link::SensorReport&) { return status_only(0); });
+    sensor.set_handler(cmd::mount_as_drive, [](VirtualSensor& s, const link::SensorReport&) {
+        note_mount_request(s);
+        return status_only(0);
+    });
 }
 
 }  // namespace quelmar::virtual_sensor

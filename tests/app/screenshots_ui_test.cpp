@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "app/main_window.h"
 #include "config/chemistry_dialog.h"
@@ -39,6 +40,8 @@
 #include "ui/prompts.h"
 #include "virtual_sensor/bootloader_image.h"
 #include "virtual_sensor/rs232_side.h"
+#include "virtual_sensor/instrument_results.h"
+#include "virtual_sensor/instrument_sensor.h"
 #include "virtual_sensor/sensor_state.h"
 #include "virtual_sensor/virtual_sensor.h"
 
@@ -83,12 +86,21 @@ TEST(Screenshots, DISABLED_MainWindowInEachView) {
     ASSERT_TRUE(QDir().mkpath(dir));
 
     virtual_sensor::VirtualSensor sensor;
+    // The factory nitrate instrument, its clock 20 times the wall clock so the raw traces show
+    // its cycle, with the results of the last few hours of its glider's dives already on board.
+    const QString card = dir + "/card";
+    ASSERT_TRUE(QDir().mkpath(card));
+    virtual_sensor::configure_instrument(
+        sensor, {virtual_sensor::InstrumentChemistry::nitrate, card.toStdString(), 20});
     {
-        // A small machine, so that the sensor can be started.
-        auto store = virtual_sensor::state_machine_store(sensor);
-        std::lock_guard lock(store->mutex);
-        store->states.resize(3);
-        for (auto& s : store->states) s.fill(0);
+        virtual_sensor::InstrumentSetup earlier;
+        earlier.card_dir = card.toStdString();
+        earlier.start_time = static_cast<std::uint32_t>(std::time(nullptr)) - 48 * 160;
+        virtual_sensor::Instrument history(earlier);
+        std::string error;
+        ASSERT_TRUE(history.start(error)) << error;
+        while (history.results().size() < 48) history.tick();
+        for (const auto& r : history.results()) virtual_sensor::add_result(sensor, r);
     }
     sensor.attach();
 
@@ -121,7 +133,7 @@ TEST(Screenshots, DISABLED_MainWindowInEachView) {
         EXPECT_TRUE(save_shot(&window, dir, "raw_output_text"));
     }
     // Any further view in the View menu, as the features add them.
-    for (const char* name : {"&Processed Output (graph)", "&Processed Output (text)",
+    for (const char* name : {"&Processed Output (graph)", "P&rocessed Output (text)",
                              "&Compatibility", "&Diagnostics"}) {
         QAction* a = find_action(&window, name);
         if (!a || !a->isEnabled()) continue;
