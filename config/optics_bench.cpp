@@ -88,7 +88,8 @@ SensorStatus start_bench_test(link::SensorLink& link, const OpticsSettings& s,
     // start failed, and what did start runs until Stop switches everything off.
     SensorStatus result = status::ok;
     const auto keep_first_failure = [&result](SensorStatus s) {
-        if (result == status::ok) result = s;
+        if (result == status::ok)
+            result = s;
     };
     if (plan.valves)
         keep_first_failure(start_valve_test(link, plan.valve_mask, s.pump.valve_spike_ms));
