@@ -141,8 +141,10 @@ void MainWindow::build_menus() {
     add_item(configure_menu_, "S&tart States...", G::configuration,
              [this] { start_states_pressed(); });
     add_item(configure_menu_, "C&hemistry...", G::configuration, [this] {
-        // The views label their channels and draw their overlays after the chemistry.
-        if (config::run_chemistry_dialog(this, link_)) configuration_changed();
+        // The views label their channels and draw their overlays after the chemistry; they
+        // read it again whatever became of the dialog.
+        config::run_chemistry_dialog(this, link_);
+        configuration_changed();
     });
     add_item(configure_menu_, "&Optics, Valves && Pump...", G::configuration,
              [this] { config::run_optics_defaults_dialog(this, link_); });

@@ -84,14 +84,20 @@ BenchTestPlan bench_test_plan(const OpticsForm& form) {
 
 SensorStatus start_bench_test(link::SensorLink& link, const OpticsSettings& s,
                               const BenchTestPlan& plan) {
+    // Every part asked for is started even when an earlier one refused: the user is told the
+    // start failed, and what did start runs until Stop switches everything off.
     SensorStatus result = status::ok;
+    const auto keep_first_failure = [&result](SensorStatus s) {
+        if (result == status::ok)
+            result = s;
+    };
     if (plan.valves)
-        result = start_valve_test(link, plan.valve_mask, s.pump.valve_spike_ms);
-    if (result == status::ok && plan.pump)
-        result = start_pump_test(link, s.pump, plan.pump_continuously);
-    if (result == status::ok && plan.optics) {
+        keep_first_failure(start_valve_test(link, plan.valve_mask, s.pump.valve_spike_ms));
+    if (plan.pump)
+        keep_first_failure(start_pump_test(link, s.pump, plan.pump_continuously));
+    if (plan.optics) {
         const auto request = optics_test_request(s);
-        result = protocol::start_optics_test(link, request);
+        keep_first_failure(protocol::start_optics_test(link, request));
     }
     return result;
 }

@@ -46,8 +46,9 @@ struct BenchTestPlan {
 };
 BenchTestPlan bench_test_plan(const OpticsForm& form);
 
-// Valves, then pump, then optics (626, or 370 for older firmware); the first failure ends it
-// and what already started keeps running until the test is stopped.
+// Valves, then pump, then optics (626, or 370 for older firmware), each tried even when an
+// earlier one failed; the result is the first failure. What started keeps running until the
+// test is stopped.
 protocol::SensorStatus start_bench_test(link::SensorLink& link, const OpticsSettings& settings,
                                         const BenchTestPlan& plan);
 // Optics, pump, valves; a failure skips the rest.

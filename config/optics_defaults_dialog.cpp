@@ -260,7 +260,7 @@ void OpticsDefaultsDialog::write_form(const OpticsForm& f) {
 void OpticsDefaultsDialog::store() {
     OpticsForm form = read_form();
     store_form(form, settings_);
-    // A clamped photomultiplier voltage is rewritten in its box.
+    // With the H10492 the photomultiplier box is rewritten with the voltage stored.
     set_text(pmt_control_, form.pmt_control_v);
 }
 
@@ -332,7 +332,6 @@ void OpticsDefaultsDialog::start_pressed() {
     const OpticsForm form = read_form();
     const BenchTestPlan plan = bench_test_plan(form);
     set_test_running_look();
-    test_may_run_ = true;
     if (start_bench_test(link_, settings_, plan) != status::ok) {
         ui::show_message(this, "Start", "Unable to start", ui::PromptIcon::error);
         apply_enabling();
@@ -363,14 +362,12 @@ void OpticsDefaultsDialog::stop_test(bool closing) {
         store();
     worker_.stop();
     (void)stop_bench_test(link_);
-    test_may_run_ = false;
     apply_enabling();
 }
 
 void OpticsDefaultsDialog::pump_finished() {
     // The worker has switched the optics and valves off and is ending.
     worker_.stop();
-    test_may_run_ = false;
     apply_enabling();
 }
 
@@ -384,8 +381,9 @@ void OpticsDefaultsDialog::show_readings(const BenchReadings& r) {
 }
 
 void OpticsDefaultsDialog::done(int result) {
-    if (worker_.running() || test_may_run_)
-        stop_test(true);
+    // Closing always switches the bench off: a test, or the part of one that started before
+    // another part refused, may still be running on the sensor.
+    stop_test(true);
     QDialog::done(result);
 }
 

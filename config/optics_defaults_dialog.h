@@ -81,9 +81,6 @@ class OpticsDefaultsDialog : public QDialog {
     link::SensorLink& link_;
     OpticsSettings settings_;
     bool loaded_ = false;
-    // Something of a bench test may be running on the sensor (also after a start that
-    // failed part-way), so closing the dialog must switch it off.
-    bool test_may_run_ = false;
     unsigned test_number_ = 0;
     BenchTestWorker worker_;
     std::optional<BenchReadings> last_readings_;

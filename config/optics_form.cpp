@@ -59,11 +59,9 @@ void store_form(OpticsForm& form, OpticsSettings& s) {
     s.pmt.instrument = form.pmt_instrument == 1 ? pmt_instrument::h10492 : pmt_instrument::none;
     s.pmt.control_v = typed_decimal_box(form.pmt_control_v);
     if (s.pmt.instrument == pmt_instrument::h10492) {
-        const float held = std::clamp(s.pmt.control_v, pmt_control_min_v, pmt_control_max_v);
-        if (held != s.pmt.control_v) {
-            s.pmt.control_v = held;
-            form.pmt_control_v = fixed_text(held, 5);
-        }
+        // The box then shows exactly the voltage stored, held or not.
+        s.pmt.control_v = std::clamp(s.pmt.control_v, pmt_control_min_v, pmt_control_max_v);
+        form.pmt_control_v = fixed_text(s.pmt.control_v, 5);
     }
 
     s.dic = DicConductivity{};

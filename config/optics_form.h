@@ -84,7 +84,8 @@ struct OpticsSettings {
 std::uint16_t led_current_field(std::string_view text);
 
 // Rebuilds the four records from the controls (every record cleared first). With the H10492
-// a control voltage outside 0.5..1.1 is clamped and its box rewritten, so `form` may change.
+// the control voltage is held to 0.5..1.1 and its box rewritten with "%.5f", so `form` may
+// change.
 void store_form(OpticsForm& form, OpticsSettings& settings);
 // Writes the records into the controls; the test boxes are left alone.
 void show_records(const OpticsSettings& settings, OpticsForm& form);

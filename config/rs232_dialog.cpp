@@ -35,7 +35,9 @@ Rs232Dialog::Rs232Dialog(link::SensorLink& link, QWidget* parent)
     layout->addLayout(form);
     layout->addLayout(buttons);
 
-    connect(platform_, &QComboBox::currentIndexChanged, this, &Rs232Dialog::platform_chosen);
+    // Every choice the user makes presets the line, the one already shown included; showing
+    // the sensor's record presets nothing.
+    connect(platform_, &QComboBox::activated, this, &Rs232Dialog::platform_chosen);
     connect(save_, &QPushButton::clicked, this, &Rs232Dialog::save_pressed);
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -42,7 +42,9 @@ Rs485Dialog::Rs485Dialog(link::SensorLink& link, QWidget* parent)
     layout->addLayout(form);
     layout->addLayout(buttons);
 
-    connect(platform_, &QComboBox::currentIndexChanged, this, &Rs485Dialog::platform_chosen);
+    // Every choice the user makes presets the line, the one already shown included; showing
+    // the sensor's record presets nothing.
+    connect(platform_, &QComboBox::activated, this, &Rs485Dialog::platform_chosen);
     connect(address_, &QLineEdit::textChanged, this, &Rs485Dialog::address_changed);
     connect(save_, &QPushButton::clicked, this, &Rs485Dialog::save_pressed);
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);

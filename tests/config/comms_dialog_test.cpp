@@ -23,6 +23,13 @@ namespace {
 
 namespace cmd = protocol::cmd;
 
+// What a user's pick in a list does: the list moves to the choice and says it was chosen,
+// even when the choice is the one already shown.
+void choose(QComboBox* list, int index) {
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
 class SettingsDialogs : public test_support::SensorFixture {
 protected:
     void SetUp() override {
@@ -64,11 +71,17 @@ TEST_F(SettingsDialogs, Rs232SlocumGliderIsSavedAsNone) {
     // the user's entries.
     d.baud_box()->setCurrentIndex(0);
     d.parity_box()->setCurrentIndex(1);
-    d.platform_box()->setCurrentIndex(2);  // Generic Polled
+    choose(d.platform_box(), 2);  // Generic Polled
     EXPECT_EQ(d.baud_box()->currentText(), "9600");
     EXPECT_EQ(d.data_bits_box()->currentText(), "8");
     EXPECT_EQ(d.stop_bits_box()->currentText(), "1");
     EXPECT_EQ(d.parity_box()->currentText(), "None");
+    // Picking the platform already shown presets the line again.
+    d.baud_box()->setCurrentIndex(0);
+    d.stop_bits_box()->setCurrentIndex(1);
+    choose(d.platform_box(), 2);
+    EXPECT_EQ(d.baud_box()->currentText(), "9600");
+    EXPECT_EQ(d.stop_bits_box()->currentText(), "1");
     sensor.force_status(cmd::write_rs232_config, 2);
     d.save_button()->click();
     expect_message("Save", "Failed to save settings");
@@ -79,7 +92,7 @@ TEST_F(SettingsDialogs, Rs485HubPresetRedAddressAndLowByte) {
     Rs485Dialog d(sensor_link, nullptr);
     ASSERT_TRUE(d.loaded());
     EXPECT_EQ(d.address_field()->toolTip(), "Sensor slave address on RS485 bus");
-    d.platform_box()->setCurrentIndex(1);  // Marinodeck Hub
+    choose(d.platform_box(), 1);  // Marinodeck Hub
     EXPECT_EQ(d.baud_box()->currentText(), "19200");
     EXPECT_EQ(d.data_bits_box()->currentText(), "8");
     EXPECT_EQ(d.stop_bits_box()->currentText(), "1");
@@ -99,6 +112,12 @@ TEST_F(SettingsDialogs, Rs485HubPresetRedAddressAndLowByte) {
     d.save_button()->click();
     EXPECT_EQ(stored<Rs485Config>(cmd::read_rs485_config).slave_address, 44);
     EXPECT_EQ(d.address_field()->text(), "44");  // shown as read back
+
+    // The hub picked again, with the hub already shown, restores its whole preset.
+    d.poll_rate_field()->setText("5");
+    choose(d.platform_box(), 1);
+    EXPECT_EQ(d.address_field()->text(), "64");
+    EXPECT_EQ(d.poll_rate_field()->text(), "300");
 }
 
 TEST_F(SettingsDialogs, PlatformDefaultsKeepANegativeOffsetAndNeverStoreNaN) {

@@ -94,12 +94,14 @@ TEST_F(OpticsBench, StartSendsValvesPumpThenOptics) {
                                                    cmd::stop_valve_test}));
 }
 
-TEST_F(OpticsBench, AFailedStartOrStopSkipsTheRest) {
+TEST_F(OpticsBench, AFailedStartStillStartsTheRestButAFailedStopSkipsIt) {
     sensor.force_status(cmd::start_valve_test, 2);
+    sensor.force_status(cmd::start_pump_test, 3);
     BenchTestPlan plan;
     plan.valves = plan.pump = plan.optics = true;
-    EXPECT_EQ(start_bench_test(sensor_link, settings, plan), 2);
-    EXPECT_EQ(codes(), (std::vector<std::uint16_t>{cmd::start_valve_test}));
+    EXPECT_EQ(start_bench_test(sensor_link, settings, plan), 2);  // the first failure
+    EXPECT_EQ(codes(), (std::vector<std::uint16_t>{cmd::start_valve_test, cmd::start_pump_test,
+                                                   cmd::start_optics_test}));
 
     sensor.clear_requests();
     sensor.force_status(cmd::stop_pump_test, 2);

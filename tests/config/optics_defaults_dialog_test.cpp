@@ -171,6 +171,18 @@ TEST_F(OpticsDialog, AFailedStartIsReportedAndClosingSwitchesOffWhatStarted) {
     EXPECT_EQ(requests_of(cmd::stop_optics_test), 1u);
 }
 
+TEST_F(OpticsDialog, ClosingWithoutATestStillSwitchesTheBenchOff) {
+    OpticsDefaultsDialog dialog(sensor_link, nullptr);
+    ASSERT_TRUE(dialog.loaded());
+    sensor.clear_requests();
+    dialog.reject();
+    std::vector<std::uint16_t> codes;
+    for (const auto& r : sensor.requests())
+        codes.push_back(r.command());
+    EXPECT_EQ(codes, (std::vector<std::uint16_t>{cmd::stop_optics_test, cmd::stop_pump_test,
+                                                 cmd::stop_valve_test}));
+}
+
 TEST_F(OpticsDialog, ClosingDuringATestEndsItsThread) {
     auto dialog = std::make_unique<OpticsDefaultsDialog>(sensor_link, nullptr);
     ASSERT_TRUE(dialog->loaded());

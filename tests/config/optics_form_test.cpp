@@ -105,6 +105,9 @@ TEST(OpticsFields, PhotomultiplierVoltageIsHeldToTheH10492Range) {
     EXPECT_EQ(f.pmt_control_v, "1.10000");
     f.pmt_control_v = "inf";  // the non-numeric 0, then held
     EXPECT_EQ(stored(f).pmt.control_v, 0.5f);
+    f.pmt_control_v = " 0.7";  // within the range, but still rewritten as stored
+    EXPECT_EQ(stored(f).pmt.control_v, 0.7f);
+    EXPECT_EQ(f.pmt_control_v, "0.70000");
 
     f.pmt_instrument = 0;
     f.pmt_control_v = "0.2";
