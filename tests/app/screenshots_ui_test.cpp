@@ -141,6 +141,7 @@ TEST(Screenshots, DISABLED_MainWindowInEachView) {
         pump_events(2000);
         QString file = QString::fromUtf8(name).remove('&').toLower();
         file.replace(QRegularExpression("[^a-z]+"), "_");
+        file.remove(QRegularExpression("^_+|_+$"));
         EXPECT_TRUE(save_shot(&window, dir, file));
     }
     // The settings dialogs, opened modeless on the connected sensor so they can be grabbed.
