@@ -5,6 +5,7 @@
 #include "protocol/chemistry.h"
 #include "protocol/commands.h"
 #include "protocol/sensor_status.h"
+#include "virtual_sensor/instrument_model.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -22,45 +23,8 @@ std::vector<std::uint8_t> bytes_of(const std::array<std::uint8_t, N>& a) {
     return {a.begin(), a.end()};
 }
 
-// The factory nitrate cycle: flush (0-2), sample intake (3), sample measurement (4), optical
-// correction sample (5), blank (6), optical correction blank (7), standards (8, 10). The
-// monitoring photodiodes sit on channels 4 and 5, beside the thermistors' temperature channel.
-config::NutrientParameters factory_nutrient() {
-    config::NutrientParameters p;
-    p.format = config::parameters_format_current;
-    p.output_channel = config::output_channel::medium_path;
-    p.sample_intake_state = 3;
-    p.sample_measurement_state = 4;
-    p.blank_measurement_state = 6;
-    p.standard1_measurement_state = 8;
-    p.standard2_measurement_state = 10;
-    p.standard1_concentration = 5000;   // 5 µM
-    p.standard2_concentration = 20000;  // 20 µM
-    p.standard_adjustment = 2;          // linear fit through both standards
-    p.processing_trigger = 2;           // results after each sample
-    p.optical_correction = 1;
-    p.oc_sample_state = 5;
-    p.oc_blank_state = 7;
-    p.long_measurement_channel = 0;
-    p.medium_measurement_channel = 1;
-    p.short_measurement_channel = 2;
-    p.long_monitoring_channel = config::monitoring_none;
-    p.medium_monitoring_channel = 4;
-    p.short_monitoring_channel = 5;
-    config::derive_legacy_monitoring(p);
-    return p;
-}
-
 config::GenericParameters factory_generic() {
     config::GenericParameters p;
-    p.sample_intake_state = 3;
-    p.sample_measurement_state = 4;
-    return p;
-}
-
-config::PhParameters factory_ph() {
-    config::PhParameters p;
-    p.format = config::parameters_format_current;
     p.sample_intake_state = 3;
     p.sample_measurement_state = 4;
     return p;
@@ -140,14 +104,14 @@ void install_chemistry_handlers(VirtualSensor& sensor) {
                       bytes_of(protocol::encode_chemistry_config(chemistry)));
 
     sensor.set_parameter_record(bytes_of(config::encode_generic_parameters(factory_generic())));
-    const auto nutrient = config::encode_nutrient_parameters(factory_nutrient());
+    const auto nutrient = config::encode_nutrient_parameters(factory_nutrient_parameters());
     sensor.set_parameter_record(bytes_of(nutrient));
     // What older firmware holds of the same record: its first 23 bytes, format 0.
     std::vector<std::uint8_t> legacy(nutrient.begin(),
                                      nutrient.begin() + config::legacy_nutrient_parameters_size);
     legacy[0] = 0;
     sensor.set_parameter_record(std::move(legacy));
-    sensor.set_parameter_record(bytes_of(config::encode_ph_parameters(factory_ph())));
+    sensor.set_parameter_record(bytes_of(config::encode_ph_parameters(factory_ph_parameters())));
     sensor.set_parameter_record(bytes_of(config::encode_ta_parameters(factory_ta())));
     sensor.set_parameter_record(bytes_of(config::encode_dic_parameters(factory_dic())));
     sensor.set_parameter_record({config::parameters_format_current, 0});  // ammonia
