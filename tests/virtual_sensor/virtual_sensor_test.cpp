@@ -85,7 +85,7 @@ TEST_F(SensorFixture, CommandsItDoesNotImplementAreUnknownNeverAnEmptySuccess) {
     // dialog may show zeros as the sensor's own record.
     const std::uint8_t first = 0;
     for (std::uint16_t code : {cmd::read_processed_record, cmd::start_processed_read,
-                               cmd::wipe_processed, cmd::read_schedule_timing}) {
+                               cmd::wipe_processed}) {
         link::SensorReport r = link::SensorReport::request(code, &first, 1);
         EXPECT_EQ(run_command(sensor_link, r), status::command_unknown) << code;
         EXPECT_EQ(r.length(), 0) << code;
