@@ -76,6 +76,18 @@ std::optional<SensorClock> clock_from_seconds(std::uint32_t seconds) {
     return c;
 }
 
+std::optional<SensorClock> clock_for_set_now(bool to_pc_time, const SensorClock& picked,
+                                             std::int64_t pc_time_utc) {
+    if (to_pc_time) {
+        if (pc_time_utc < 0 || pc_time_utc > largest_sensor_time) return std::nullopt;
+        return clock_from_seconds(static_cast<std::uint32_t>(pc_time_utc));
+    }
+    if (!seconds_from_clock(picked)) return std::nullopt;
+    SensorClock c = picked;
+    c.byte0 = 0;
+    return c;
+}
+
 std::string schedule_time_text(std::uint32_t seconds) {
     const auto c = clock_from_seconds(seconds);
     return c ? clock_text(*c) : std::string("invalid");

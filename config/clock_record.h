@@ -55,6 +55,12 @@ std::optional<std::uint32_t> seconds_from_clock(const SensorClock& clock);
 // later, which the sensor's signed count cannot hold).
 std::optional<SensorClock> clock_from_seconds(std::uint32_t seconds);
 
+// The clock "Set Now" sends: the picked date and time, or the PC's time now in UTC (the
+// sensor keeps UTC, so the PC's local time would be off by its zone's offset). Nothing when
+// the date cannot be converted: it is refused, never wrapped into another date.
+std::optional<SensorClock> clock_for_set_now(bool to_pc_time, const SensorClock& picked,
+                                             std::int64_t pc_time_utc);
+
 // "dd/mm/yyyy hh:mm:ss" in UTC, or "invalid" when the time cannot be converted.
 std::string schedule_time_text(std::uint32_t seconds);
 

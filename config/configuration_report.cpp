@@ -1,6 +1,7 @@
 #include "config/configuration_report.h"
 
 #include <array>
+#include <cstdio>
 #include <span>
 
 #include "common/text.h"
@@ -494,6 +495,16 @@ std::string report_text_crlf(const std::vector<std::string>& lines) {
         text += "\r\n";
     }
     return text;
+}
+
+bool write_report_file(const std::string& path, const std::vector<std::string>& lines) {
+    std::FILE* f = std::fopen(path.c_str(), "w");  // text mode: the platform's line ends
+    if (!f) return false;
+    bool ok = true;
+    for (const auto& line : lines)
+        if (std::fputs(line.c_str(), f) < 0 || std::fputc('\n', f) == EOF) ok = false;
+    if (std::fclose(f) != 0) ok = false;
+    return ok;
 }
 
 }  // namespace quelmar::config

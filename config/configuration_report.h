@@ -29,4 +29,8 @@ std::string report_file_name(const std::string& file_base);
 // The lines, each followed by CR LF, as the clipboard and the saved file carry them.
 std::string report_text_crlf(const std::vector<std::string>& lines);
 
+// Writes the lines to `path`, each followed by the platform's line end; false when the file
+// cannot be created or a write or the close fails.
+bool write_report_file(const std::string& path, const std::vector<std::string>& lines);
+
 }  // namespace quelmar::config
