@@ -16,11 +16,15 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
 #include "app/main_window.h"
 #include "config/chemistry_dialog.h"
+#include "config/clock_dialog.h"
+#include "config/report_dialog.h"
+#include "config/schedule_dialog.h"
 #include "config/optics_defaults_dialog.h"
 #include "link/sensor_link.h"
 #include "protocol/commands.h"
@@ -284,6 +288,45 @@ TEST(Screenshots, DISABLED_OpticsValvesPumpDefaults) {
         pump_events(2500);
         EXPECT_TRUE(save_shot(&dialog, dir, "optics_valves_pump_defaults"));
         dialog.start_button()->click();
+    }
+    link::sensor_link_close(sensor_link);
+}
+
+TEST(Screenshots, DISABLED_ClockScheduleAndConfigurationLog) {
+    test_support::ensure_application();
+    ui::ScriptedPrompts prompts;
+    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
+    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
+    ASSERT_TRUE(QDir().mkpath(dir));
+
+    virtual_sensor::VirtualSensor sensor;
+    sensor.attach();
+    link::SensorLink sensor_link;
+    ASSERT_EQ(link::sensor_link_open(sensor_link, sensor.path(), 1000), link::LinkResult::ok);
+    {
+        config::ClockDialog dialog(sensor_link, nullptr);
+        dialog.show();
+        ASSERT_TRUE(test_support::wait_until([&] { return !dialog.face()->text().isEmpty(); }));
+        pump_events(200);
+        EXPECT_TRUE(save_shot(&dialog, dir, "real_time_clock_dialog"));
+        dialog.reject();
+    }
+    {
+        config::ScheduleDialog dialog(sensor_link, nullptr);
+        ASSERT_TRUE(dialog.loaded());
+        dialog.show();
+        dialog.stop_box()->click();
+        pump_events(200);
+        EXPECT_TRUE(save_shot(&dialog, dir, "measurement_schedule_dialog"));
+    }
+    {
+        const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+        config::ReportDialog dialog(sensor_link, now, nullptr);
+        dialog.show();
+        pump_events(200);
+        EXPECT_TRUE(save_shot(&dialog, dir, "sensor_configuration_log_dialog"));
     }
     link::sensor_link_close(sensor_link);
 }
