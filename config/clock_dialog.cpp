@@ -16,10 +16,14 @@
 namespace quelmar::config {
 
 ClockDialog::ClockDialog(link::SensorLink& link, QWidget* parent)
-    : QDialog(parent), link_(link), face_(new ClockFaceWidget(this)),
+    : QDialog(parent),
+      link_(link),
+      face_(new ClockFaceWidget(this)),
       this_time_(new QRadioButton("To This Date/Time", this)),
-      pc_time_(new QRadioButton("To PC's Clock Time", this)), date_(new QDateEdit(this)),
-      time_(new QTimeEdit(this)), set_now_(new QPushButton("Set Now", this)),
+      pc_time_(new QRadioButton("To PC's Clock Time", this)),
+      date_(new QDateEdit(this)),
+      time_(new QTimeEdit(this)),
+      set_now_(new QPushButton("Set Now", this)),
       close_(new QPushButton("Close", this)) {
     setWindowTitle("Configure Sensor's Real Time Clock");
     pc_now = [] {
@@ -65,20 +69,25 @@ ClockDialog::ClockDialog(link::SensorLink& link, QWidget* parent)
         QMetaObject::invokeMethod(
             self.data(),
             [self, q] {
-                if (self) self->show_clock_text(q);
+                if (self)
+                    self->show_clock_text(q);
             },
             Qt::QueuedConnection);
     });
 }
 
-ClockDialog::~ClockDialog() { worker_.reset(); }
+ClockDialog::~ClockDialog() {
+    worker_.reset();
+}
 
 void ClockDialog::done(int result) {
     worker_.reset();
     QDialog::done(result);
 }
 
-void ClockDialog::show_clock_text(const QString& text) { face_->set_text(text); }
+void ClockDialog::show_clock_text(const QString& text) {
+    face_->set_text(text);
+}
 
 void ClockDialog::option_toggled() {
     const bool picked = this_time_->isChecked();
@@ -107,7 +116,8 @@ void ClockDialog::set_now_pressed() {
         ui::show_message(this, "Save", "Failed to set RTC time", ui::PromptIcon::error);
         return;
     }
-    if (worker_) worker_->wake();
+    if (worker_)
+        worker_->wake();
 }
 
 void run_clock_dialog(QWidget* parent, link::SensorLink& link) {

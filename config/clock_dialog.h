@@ -18,7 +18,7 @@ namespace quelmar::config {
 
 class ClockDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     ClockDialog(link::SensorLink& link, QWidget* parent);
     ~ClockDialog() override;
 
@@ -34,10 +34,10 @@ public:
 
     void set_now_pressed();
 
-protected:
+  protected:
     void done(int result) override;
 
-private:
+  private:
     void option_toggled();
     void show_clock_text(const QString& text);
 

@@ -15,7 +15,7 @@
 namespace quelmar::config {
 
 class ClockDisplayWorker {
-public:
+  public:
     using Show = std::function<void(const std::string& text)>;
     ClockDisplayWorker(link::SensorLink& link, Show show);
     ~ClockDisplayWorker();  // stops and joins
@@ -25,7 +25,7 @@ public:
     void wake();  // read again now instead of at the end of the second
     void stop();
 
-private:
+  private:
     void run();
 
     link::SensorLink& link_;

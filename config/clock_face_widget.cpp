@@ -19,7 +19,8 @@ ClockFaceWidget::ClockFaceWidget(QWidget* parent) : QWidget(parent) {
 }
 
 void ClockFaceWidget::set_text(const QString& text) {
-    if (text == text_) return;
+    if (text == text_)
+        return;
     text_ = text;
     update();
 }

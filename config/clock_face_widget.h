@@ -8,16 +8,16 @@ namespace quelmar::config {
 
 class ClockFaceWidget : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ClockFaceWidget(QWidget* parent = nullptr);
     void set_text(const QString& text);
     QString text() const { return text_; }
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QString text_;
 };
 

@@ -20,7 +20,9 @@ std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
     return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
-bool leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool leap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int days_in_month(int y, int m) {
     static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -42,18 +44,22 @@ std::string clock_text(const SensorClock& c) {
 }
 
 std::optional<std::uint32_t> seconds_from_clock(const SensorClock& c) {
-    if (c.year < first_convertible_year || c.year > last_convertible_year) return std::nullopt;
+    if (c.year < first_convertible_year || c.year > last_convertible_year)
+        return std::nullopt;
     if (c.month < 1 || c.month > 12 || c.day < 1 || c.day > days_in_month(c.year, c.month))
         return std::nullopt;
-    if (c.hour > 23 || c.minute > 59 || c.second > 59) return std::nullopt;
+    if (c.hour > 23 || c.minute > 59 || c.second > 59)
+        return std::nullopt;
     const std::int64_t s = days_from_civil(c.year, c.month, c.day) * seconds_per_day +
                            c.hour * 3600 + c.minute * 60 + c.second;
-    if (s < 0 || s > largest_sensor_time) return std::nullopt;
+    if (s < 0 || s > largest_sensor_time)
+        return std::nullopt;
     return static_cast<std::uint32_t>(s);
 }
 
 std::optional<SensorClock> clock_from_seconds(std::uint32_t seconds) {
-    if (seconds > largest_sensor_time) return std::nullopt;
+    if (seconds > largest_sensor_time)
+        return std::nullopt;
     const std::int64_t days = seconds / seconds_per_day;
     const std::int64_t rest = seconds % seconds_per_day;
     // Inverse of days_from_civil.
@@ -79,10 +85,12 @@ std::optional<SensorClock> clock_from_seconds(std::uint32_t seconds) {
 std::optional<SensorClock> clock_for_set_now(bool to_pc_time, const SensorClock& picked,
                                              std::int64_t pc_time_utc) {
     if (to_pc_time) {
-        if (pc_time_utc < 0 || pc_time_utc > largest_sensor_time) return std::nullopt;
+        if (pc_time_utc < 0 || pc_time_utc > largest_sensor_time)
+            return std::nullopt;
         return clock_from_seconds(static_cast<std::uint32_t>(pc_time_utc));
     }
-    if (!seconds_from_clock(picked)) return std::nullopt;
+    if (!seconds_from_clock(picked))
+        return std::nullopt;
     SensorClock c = picked;
     c.byte0 = 0;
     return c;

@@ -31,7 +31,8 @@ constexpr std::size_t ammonia_parameters_size = 2;
 struct Report {
     std::vector<std::string>& lines;
     void add(std::string line) {
-        if (line.size() > common::max_text_length) line.resize(common::max_text_length);
+        if (line.size() > common::max_text_length)
+            line.resize(common::max_text_length);
         lines.push_back(std::move(line));
     }
     void section(const char* title) {
@@ -44,28 +45,45 @@ struct Report {
 
 const char* chemistry_report_text(std::uint8_t type) {
     switch (type) {
-        case chem::generic: return "Chemistry Type: Generic";
-        case chem::nitrate: return "Chemistry Type: Nitrate";
-        case chem::phosphate: return "Chemistry Type: Phosphate";
-        case chem::silicate: return "Chemistry Type: Silicate";
-        case chem::ph: return "Chemistry Type: pH";
-        case chem::nitrite: return "Chemistry Type: Nitrite";
-        case chem::iron: return "Chemistry Type: Iron";
-        case chem::ta: return "Chemistry Type: Total Alkalinity (TA)";
-        case chem::dic: return "Chemistry Type: Dissolved Inorganic Carbon (DIC)";
-        case chem::ammonia: return "Chemistry Type: Ammonia";
-        default: return nullptr;
+        case chem::generic:
+            return "Chemistry Type: Generic";
+        case chem::nitrate:
+            return "Chemistry Type: Nitrate";
+        case chem::phosphate:
+            return "Chemistry Type: Phosphate";
+        case chem::silicate:
+            return "Chemistry Type: Silicate";
+        case chem::ph:
+            return "Chemistry Type: pH";
+        case chem::nitrite:
+            return "Chemistry Type: Nitrite";
+        case chem::iron:
+            return "Chemistry Type: Iron";
+        case chem::ta:
+            return "Chemistry Type: Total Alkalinity (TA)";
+        case chem::dic:
+            return "Chemistry Type: Dissolved Inorganic Carbon (DIC)";
+        case chem::ammonia:
+            return "Chemistry Type: Ammonia";
+        default:
+            return nullptr;
     }
 }
 
 std::size_t parameters_size(std::uint8_t type) {
     switch (type) {
-        case chem::generic: return generic_parameters_size;
-        case chem::ph: return ph_parameters_size;
-        case chem::ta: return ta_parameters_size;
-        case chem::dic: return dic_parameters_size;
-        case chem::ammonia: return ammonia_parameters_size;
-        default: return nutrient_parameters_size;
+        case chem::generic:
+            return generic_parameters_size;
+        case chem::ph:
+            return ph_parameters_size;
+        case chem::ta:
+            return ta_parameters_size;
+        case chem::dic:
+            return dic_parameters_size;
+        case chem::ammonia:
+            return ammonia_parameters_size;
+        default:
+            return nutrient_parameters_size;
     }
 }
 
@@ -74,7 +92,8 @@ std::string state_or_disabled(std::uint8_t state) {
 }
 
 std::string monitoring_line(const char* path, std::uint8_t channel) {
-    if (channel == monitoring_none) return format_text("%s Monitoring Channel: None", path);
+    if (channel == monitoring_none)
+        return format_text("%s Monitoring Channel: None", path);
     return format_text("%s Monitoring Channel: %u", path, channel);
 }
 
@@ -166,11 +185,20 @@ void nutrient_lines(Report& r, std::span<const std::uint8_t> bytes) {
     r.add(format_text("Long Measurement Channel: %u", p.long_measurement_channel));
     r.add(monitoring_line("Long", p.long_monitoring_channel));
     switch (p.output_channel) {
-        case output_channel::medium_path: r.add("Output Channel: Medium"); break;
-        case output_channel::short_path: r.add("Output Channel: Short"); break;
-        case output_channel::long_path: r.add("Output Channel: Long"); break;
-        case output_channel::adaptive: r.add("Output Channel: Adaptive"); break;
-        default: r.add(format_text("Output Channel: unknown (%u)", p.output_channel));
+        case output_channel::medium_path:
+            r.add("Output Channel: Medium");
+            break;
+        case output_channel::short_path:
+            r.add("Output Channel: Short");
+            break;
+        case output_channel::long_path:
+            r.add("Output Channel: Long");
+            break;
+        case output_channel::adaptive:
+            r.add("Output Channel: Adaptive");
+            break;
+        default:
+            r.add(format_text("Output Channel: unknown (%u)", p.output_channel));
     }
     r.add(format_text("Sample Intake State: %u", p.sample_intake_state));
     r.add(format_text("Sample Measurement State: %u", p.sample_measurement_state));
@@ -268,12 +296,23 @@ int chemistry_section(Report& r, link::SensorLink& link) {
                           ps));
     } else {
         switch (config.chemistry) {
-            case chem::generic: generic_lines(r, record); break;
-            case chem::ph: ph_lines(r, record); break;
-            case chem::ta: ta_lines(r, record); break;
-            case chem::dic: dic_lines(r, record); break;
-            case chem::ammonia: break;  // nothing of it is shown
-            default: nutrient_lines(r, record); break;
+            case chem::generic:
+                generic_lines(r, record);
+                break;
+            case chem::ph:
+                ph_lines(r, record);
+                break;
+            case chem::ta:
+                ta_lines(r, record);
+                break;
+            case chem::dic:
+                dic_lines(r, record);
+                break;
+            case chem::ammonia:
+                break;  // nothing of it is shown
+            default:
+                nutrient_lines(r, record);
+                break;
         }
     }
     r.add("Automatic Deployment Start State: " + state_or_disabled(config.autostart_state));
@@ -292,8 +331,10 @@ void optics_section(Report& r, link::SensorLink& link, int chemistry) {
     PmtSettings pmt;
     PumpValveDefaults pump;
     SensorStatus s = read_optics_defaults(link, optics);
-    if (s == protocol::status::ok && chemistry == chem::ammonia) s = read_pmt_settings(link, pmt);
-    if (s == protocol::status::ok) s = read_pump_valve_defaults(link, pump);
+    if (s == protocol::status::ok && chemistry == chem::ammonia)
+        s = read_pmt_settings(link, pmt);
+    if (s == protocol::status::ok)
+        s = read_pump_valve_defaults(link, pump);
     if (s != protocol::status::ok) {
         r.add(format_text(
             "unable to read optics, valves and pump defaults configuration from sensor (status=%d)",
@@ -356,19 +397,25 @@ void thermistor_section(Report& r, link::SensorLink& link) {
             r.add(format_text("unable to read thermistor %d configuration from sensor (status=%d)",
                               i, s));
         else
-            r.add(format_text("Thermistor %d: input channel=%u, temperature(C)=%.5f volt^3 + "
-                              "%.5f volt^2 + %.5f volt + %.5f",
-                              i, t.input_channel, t.c3, t.c2, t.c1, t.c0));
+            r.add(
+                format_text("Thermistor %d: input channel=%u, temperature(C)=%.5f volt^3 + "
+                            "%.5f volt^2 + %.5f volt + %.5f",
+                            i, t.input_channel, t.c3, t.c2, t.c1, t.c0));
     }
 }
 
 std::string parity_line(std::uint8_t code) {
     switch (code) {
-        case parity::none: return "Parity: None";
-        case parity::even: return "Parity: Even";
-        case parity::odd: return "Parity: Odd";
-        case parity::space: return "Parity: Space";
-        default: return "Parity: Mark";
+        case parity::none:
+            return "Parity: None";
+        case parity::even:
+            return "Parity: Even";
+        case parity::odd:
+            return "Parity: Odd";
+        case parity::space:
+            return "Parity: Space";
+        default:
+            return "Parity: Mark";
     }
 }
 
@@ -405,10 +452,17 @@ void rs485_section(Report& r, link::SensorLink& link) {
     r.add(format_text("Stop Bits: %u", c.stop_bits));
     r.add(parity_line(c.parity));
     switch (c.protocol) {
-        case rs485_protocol::none: r.add("Protocol: None"); break;
-        case rs485_protocol::marinodeck_hub: r.add("Protocol: Marinodeck Hub"); break;
-        case rs485_protocol::storm_logger: r.add("Protocol: Storm Logger"); break;
-        default: r.add(format_text("Protocol: unknown (%u)", c.protocol));
+        case rs485_protocol::none:
+            r.add("Protocol: None");
+            break;
+        case rs485_protocol::marinodeck_hub:
+            r.add("Protocol: Marinodeck Hub");
+            break;
+        case rs485_protocol::storm_logger:
+            r.add("Protocol: Storm Logger");
+            break;
+        default:
+            r.add(format_text("Protocol: unknown (%u)", c.protocol));
     }
     r.add(format_text("Slave Address: %u", c.slave_address));
     r.add(format_text("Poll Rate (s): %u", c.poll_rate_s));
@@ -499,11 +553,14 @@ std::string report_text_crlf(const std::vector<std::string>& lines) {
 
 bool write_report_file(const std::string& path, const std::vector<std::string>& lines) {
     std::FILE* f = std::fopen(path.c_str(), "w");  // text mode: the platform's line ends
-    if (!f) return false;
+    if (!f)
+        return false;
     bool ok = true;
     for (const auto& line : lines)
-        if (std::fputs(line.c_str(), f) < 0 || std::fputc('\n', f) == EOF) ok = false;
-    if (std::fclose(f) != 0) ok = false;
+        if (std::fputs(line.c_str(), f) < 0 || std::fputc('\n', f) == EOF)
+            ok = false;
+    if (std::fclose(f) != 0)
+        ok = false;
     return ok;
 }
 

@@ -15,7 +15,7 @@ namespace quelmar::config {
 constexpr const char* report_default_file_base = "QUELMAR";
 
 struct ConfigurationReport {
-    std::vector<std::string> lines;      // each at most 255 characters
+    std::vector<std::string> lines;                    // each at most 255 characters
     std::string file_base = report_default_file_base;  // the sensor's name once read
 };
 

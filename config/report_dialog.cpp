@@ -14,8 +14,10 @@
 namespace quelmar::config {
 
 ReportDialog::ReportDialog(link::SensorLink& link, std::int64_t pc_time_utc, QWidget* parent)
-    : QDialog(parent), report_(build_configuration_report(link, pc_time_utc)),
-      list_(new QListWidget(this)), save_(new QPushButton("Save...", this)),
+    : QDialog(parent),
+      report_(build_configuration_report(link, pc_time_utc)),
+      list_(new QListWidget(this)),
+      save_(new QPushButton("Save...", this)),
       cancel_(new QPushButton("Cancel", this)) {
     setWindowTitle("Sensor Configuration Log");
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -23,7 +25,8 @@ ReportDialog::ReportDialog(link::SensorLink& link, std::int64_t pc_time_utc, QWi
     QFont fixed("Courier New");
     fixed.setStyleHint(QFont::Monospace);
     list_->setFont(fixed);
-    for (const auto& line : report_.lines) list_->addItem(QString::fromStdString(line));
+    for (const auto& line : report_.lines)
+        list_->addItem(QString::fromStdString(line));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(save_);
@@ -39,7 +42,8 @@ ReportDialog::ReportDialog(link::SensorLink& link, std::int64_t pc_time_utc, QWi
 }
 
 void ReportDialog::context_menu(const QPoint& at) {
-    if (list_->selectedItems().isEmpty()) return;
+    if (list_->selectedItems().isEmpty())
+        return;
     QMenu menu(this);
     menu.addAction("Copy", this, &ReportDialog::copy_selected);
     menu.exec(list_->viewport()->mapToGlobal(at));
@@ -48,8 +52,10 @@ void ReportDialog::context_menu(const QPoint& at) {
 void ReportDialog::copy_selected() {
     std::vector<std::string> lines;
     for (int i = 0; i < list_->count(); ++i)
-        if (list_->item(i)->isSelected()) lines.push_back(report_.lines[std::size_t(i)]);
-    if (lines.empty()) return;
+        if (list_->item(i)->isSelected())
+            lines.push_back(report_.lines[std::size_t(i)]);
+    if (lines.empty())
+        return;
     QGuiApplication::clipboard()->setText(QString::fromStdString(report_text_crlf(lines)));
 }
 
@@ -59,12 +65,14 @@ void ReportDialog::save_pressed() {
     QString type;
     const QString chosen = ui::choose_save_file(
         this, title, filter, QString::fromStdString(report_file_name(report_.file_base)), &type);
-    if (chosen.isEmpty()) return;
-    const QString target = QString::fromStdString(
-        ui::save_target(chosen.toStdString(), type.toStdString(), "txt"));
+    if (chosen.isEmpty())
+        return;
+    const QString target =
+        QString::fromStdString(ui::save_target(chosen.toStdString(), type.toStdString(), "txt"));
     if (target != chosen && QFileInfo::exists(target) &&
-        !ui::ask_yes_no(this, title,
-                        QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(target)))
+        !ui::ask_yes_no(
+            this, title,
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(target)))
         return;
     if (!write_report_file(target.toStdString(), report_.lines))
         ui::show_message(this, "Save", "Couldn't write to file", ui::PromptIcon::error);

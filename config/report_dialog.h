@@ -12,7 +12,7 @@ namespace quelmar::config {
 
 class ReportDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `pc_time_utc`: the PC's time for the report's time section (seconds since 1970).
     ReportDialog(link::SensorLink& link, std::int64_t pc_time_utc, QWidget* parent);
 
@@ -23,7 +23,7 @@ public:
     void copy_selected();
     void save_pressed();
 
-private:
+  private:
     void context_menu(const QPoint& at);
 
     ConfigurationReport report_;

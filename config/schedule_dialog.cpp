@@ -18,7 +18,8 @@ constexpr const char* explanation =
 
 void set_pickers(QDateEdit* date, QTimeEdit* time, std::uint32_t seconds) {
     const auto c = clock_from_seconds(seconds);
-    if (!c) return;  // a time that cannot be converted leaves the pickers as they are
+    if (!c)
+        return;  // a time that cannot be converted leaves the pickers as they are
     date->setDate(QDate(c->year, c->month, c->day));
     time->setTime(QTime(c->hour, c->minute, c->second));
 }
@@ -26,13 +27,12 @@ void set_pickers(QDateEdit* date, QTimeEdit* time, std::uint32_t seconds) {
 std::optional<std::uint32_t> read_pickers(const QDateEdit* date, const QTimeEdit* time) {
     const QDate d = date->date();
     const QTime t = time->time();
-    if (d.year() < first_convertible_year || d.year() > last_convertible_year) return std::nullopt;
-    return seconds_from_clock({0, static_cast<std::uint16_t>(d.year()),
-                               static_cast<std::uint8_t>(d.month()),
-                               static_cast<std::uint8_t>(d.day()),
-                               static_cast<std::uint8_t>(t.hour()),
-                               static_cast<std::uint8_t>(t.minute()),
-                               static_cast<std::uint8_t>(t.second())});
+    if (d.year() < first_convertible_year || d.year() > last_convertible_year)
+        return std::nullopt;
+    return seconds_from_clock(
+        {0, static_cast<std::uint16_t>(d.year()), static_cast<std::uint8_t>(d.month()),
+         static_cast<std::uint8_t>(d.day()), static_cast<std::uint8_t>(t.hour()),
+         static_cast<std::uint8_t>(t.minute()), static_cast<std::uint8_t>(t.second())});
 }
 
 void make_picker(QDateEdit* date, QTimeEdit* time) {
@@ -49,13 +49,20 @@ void mark_red(QLineEdit* box, bool red) {
 }  // namespace
 
 ScheduleDialog::ScheduleDialog(link::SensorLink& link, QWidget* parent)
-    : QDialog(parent), link_(link), start_date_(new QDateEdit(this)),
-      start_time_(new QTimeEdit(this)), continuous_(new QRadioButton("Continuously", this)),
+    : QDialog(parent),
+      link_(link),
+      start_date_(new QDateEdit(this)),
+      start_time_(new QTimeEdit(this)),
+      continuous_(new QRadioButton("Continuously", this)),
       hours_option_(new QRadioButton("Every", this)),
-      minutes_option_(new QRadioButton("Every", this)), hours_(new QLineEdit(this)),
-      minutes_(new QLineEdit(this)), stop_enabled_(new QCheckBox("Enable Stop Time", this)),
-      stop_date_(new QDateEdit(this)), stop_time_(new QTimeEdit(this)),
-      save_(new QPushButton("Save", this)), cancel_(new QPushButton("Cancel", this)) {
+      minutes_option_(new QRadioButton("Every", this)),
+      hours_(new QLineEdit(this)),
+      minutes_(new QLineEdit(this)),
+      stop_enabled_(new QCheckBox("Enable Stop Time", this)),
+      stop_date_(new QDateEdit(this)),
+      stop_time_(new QTimeEdit(this)),
+      save_(new QPushButton("Save", this)),
+      cancel_(new QPushButton("Cancel", this)) {
     setWindowTitle("Configure Measurement Schedule");
     make_picker(start_date_, start_time_);
     make_picker(stop_date_, stop_time_);
@@ -179,7 +186,8 @@ void ScheduleDialog::save_pressed() {
 
 void run_schedule_dialog(QWidget* parent, link::SensorLink& link) {
     ScheduleDialog dialog(link, parent);
-    if (dialog.loaded()) dialog.exec();
+    if (dialog.loaded())
+        dialog.exec();
 }
 
 }  // namespace quelmar::config

@@ -16,7 +16,7 @@ namespace quelmar::config {
 
 class ScheduleDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Reads the schedule; check loaded() before showing the dialog.
     ScheduleDialog(link::SensorLink& link, QWidget* parent);
 
@@ -34,7 +34,7 @@ public:
     QTimeEdit* stop_time() const { return stop_time_; }
     QPushButton* save_button() const { return save_; }
 
-private:
+  private:
     ScheduleForm read_controls() const;
     void show_form(const ScheduleForm& form);
     void apply_enabling();

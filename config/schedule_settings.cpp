@@ -59,7 +59,9 @@ ScheduleForm form_from_schedule(const MeasurementSchedule& s) {
             f.kind = interval_kind::minutes;
             f.minutes = std::to_string(s.count);
             break;
-        default: f.kind = interval_kind::continuous; break;
+        default:
+            f.kind = interval_kind::continuous;
+            break;
     }
     f.stop_enabled = s.stop_enabled != 0;
     f.stop_time = f.stop_enabled ? s.stop_time : 0;
@@ -70,7 +72,8 @@ ScheduleForm choose_interval(const ScheduleForm& form, std::uint8_t kind) {
     ScheduleForm f = form;
     f.kind = kind;
     MeasurementSchedule s = schedule_from_form(f);
-    if (s.kind == interval_kind::hours || s.kind == interval_kind::minutes) s.count = 1;
+    if (s.kind == interval_kind::hours || s.kind == interval_kind::minutes)
+        s.count = 1;
     return form_from_schedule(s);
 }
 
@@ -86,7 +89,8 @@ ScheduleEnabling schedule_enabling(const ScheduleForm& form) {
     ScheduleEnabling e;
     e.stop_pickers = form.stop_enabled;
     e.hours_box = form.kind == interval_kind::hours;
-    e.minutes_box = form.kind == interval_kind::minutes && form.version > schedule_version_supported;
+    e.minutes_box =
+        form.kind == interval_kind::minutes && form.version > schedule_version_supported;
     auto out_of_range = [](const std::string& text) {
         const std::int32_t v = typed_signed(text);
         return v < 1 || v > 65535;
@@ -110,14 +114,16 @@ std::string schedule_saved_message(protocol::SensorStatus timing_status,
 
 std::string interval_text(const MeasurementSchedule& s) {
     switch (s.kind) {
-        case interval_kind::continuous: return "Interval: Measure Continuously";
+        case interval_kind::continuous:
+            return "Interval: Measure Continuously";
         case interval_kind::hours:
             return common::format_text("Interval: Measure every %u hour%s", s.count,
                                        s.count == 1 ? "" : "s");
         case interval_kind::minutes:
             return common::format_text("Interval: Measure every %u minute%s", s.count,
                                        s.count == 1 ? "" : "s");
-        default: return common::format_text("Interval: unknown (%u)", s.kind);
+        default:
+            return common::format_text("Interval: unknown (%u)", s.kind);
     }
 }
 

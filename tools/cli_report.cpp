@@ -37,7 +37,8 @@ int run_report(int argc, char** argv) {
     if (with_virtual) {
         sensor = std::make_unique<virtual_sensor::VirtualSensor>();
         sensor->attach();
-        if (device.empty()) device = sensor->path();
+        if (device.empty())
+            device = sensor->path();
     }
     if (device.empty()) {
         // The first sensor whose firmware runs: a bootloader keeps no configuration.
@@ -73,9 +74,12 @@ int run_report(int argc, char** argv) {
     }
     int result = exit_ok;
     for (const auto& line : report.lines)
-        if (std::fprintf(out, "%s\n", line.c_str()) < 0) result = exit_failure;
-    if (out != stdout ? std::fclose(out) != 0 : std::fflush(out) != 0) result = exit_failure;
-    if (result != exit_ok) std::fprintf(stderr, "Couldn't write to file %s\n", output.c_str());
+        if (std::fprintf(out, "%s\n", line.c_str()) < 0)
+            result = exit_failure;
+    if (out != stdout ? std::fclose(out) != 0 : std::fflush(out) != 0)
+        result = exit_failure;
+    if (result != exit_ok)
+        std::fprintf(stderr, "Couldn't write to file %s\n", output.c_str());
     return result;
 }
 

@@ -34,7 +34,8 @@ std::vector<std::string> golden_lines() {
     std::ifstream in(std::string(QUELMAR_SOURCE_DIR) +
                      "/tests/config/golden/virtual_sensor_report.txt");
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -163,8 +164,9 @@ TEST_F(GoldenSensor, FailedReadsBecomeTheirLinesWithTheCommandsResultAndTheRepor
     const ConfigurationReport report = build_configuration_report(sensor_link, pc_time);
     EXPECT_TRUE(has_line(report, "unable to read DEVICE configuration from sensor (status=7)"));
     // The optics failure hides the optics lines, but the DIC conductivity is still read.
-    EXPECT_TRUE(has_line(report, "unable to read optics, valves and pump defaults configuration "
-                                 "from sensor (status=5)"));
+    EXPECT_TRUE(has_line(report,
+                         "unable to read optics, valves and pump defaults configuration "
+                         "from sensor (status=5)"));
     EXPECT_FALSE(has_line(report, "LED 0 current (mA): 1.500"));
     EXPECT_TRUE(has_line(report, "unable to read DIC configuration from sensor (status=3)"));
     EXPECT_EQ(report.lines.back(), "Firmware Version: 1.3.3");
@@ -186,7 +188,8 @@ TEST(ConfigurationReport, ASensorThatIsNotConnectedGivesEverySectionWithFailureL
         "unable to read platform defaults configuration from sensor (status=14)",
         "unable to read schedule configuration from sensor (status=14)",
         "unable to read SOFTWARE configuration from sensor (status=14)"};
-    for (const auto& line : expected_failures) EXPECT_TRUE(has_line(report, line)) << line;
+    for (const auto& line : expected_failures)
+        EXPECT_TRUE(has_line(report, line)) << line;
     // Ten sections of three heading lines, the PC time, and the failures.
     EXPECT_EQ(report.lines.size(), 30 + 1 + expected_failures.size());
     EXPECT_TRUE(has_line(report, "PC time now: 15/03/2026 12:30:45 UTC"));

@@ -27,7 +27,7 @@ namespace cmd = protocol::cmd;
 constexpr std::int64_t pc_time = 1773577845;  // 15/03/2026 12:30:45 UTC
 
 class TimeDialogs : public test_support::SensorFixture {
-protected:
+  protected:
     void SetUp() override {
         test_support::ensure_application();
         virtual_sensor::clock_state(sensor)->pc_now = [] { return pc_time; };
@@ -133,8 +133,8 @@ TEST_F(TimeDialogs, ClockShowsTheSensorTimeAndSetsItInUtc) {
         d.pc_now = [] { return pc_time + 3600; };
         EXPECT_TRUE(d.this_time_option()->isChecked());
         EXPECT_TRUE(d.date_picker()->isEnabled());
-        ASSERT_TRUE(test_support::wait_until(
-            [&] { return d.face()->text() == "15/03/2026 12:30:45"; }));
+        ASSERT_TRUE(
+            test_support::wait_until([&] { return d.face()->text() == "15/03/2026 12:30:45"; }));
 
         d.pc_time_option()->click();
         EXPECT_FALSE(d.date_picker()->isEnabled());
@@ -142,8 +142,8 @@ TEST_F(TimeDialogs, ClockShowsTheSensorTimeAndSetsItInUtc) {
         SensorClock c;
         ASSERT_EQ(read_sensor_clock(sensor_link, c), 0);
         EXPECT_EQ(c, (SensorClock{0, 2026, 3, 15, 13, 30, 45}));
-        ASSERT_TRUE(test_support::wait_until(
-            [&] { return d.face()->text() == "15/03/2026 13:30:45"; }));
+        ASSERT_TRUE(
+            test_support::wait_until([&] { return d.face()->text() == "15/03/2026 13:30:45"; }));
 
         // A picked date the sensor cannot hold is refused, not wrapped into another date.
         d.this_time_option()->click();
@@ -166,7 +166,10 @@ TEST_F(TimeDialogs, ClockShowsTheSensorTimeAndSetsItInUtc) {
         ASSERT_TRUE(test_support::wait_until([&] { return d.face()->text() == "ERROR"; }));
         d.reject();
     }
-    if (old_tz) setenv("TZ", saved_tz.c_str(), 1); else unsetenv("TZ");
+    if (old_tz)
+        setenv("TZ", saved_tz.c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
 }
 
@@ -187,7 +190,8 @@ TEST_F(TimeDialogs, ConfigurationLogCopiesWithCrLfAndSavesEveryLine) {
     d.save_button()->click();
     std::ifstream in(path.toStdString());
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     EXPECT_EQ(lines, d.report().lines);
 
     prompts.choose(dir.filePath("no/such/folder/x.txt"));

@@ -24,8 +24,8 @@ TEST(ClockScheduleRecords, MatchTheirByteImages) {
     EXPECT_EQ(bytes_of(common::encode_record(c)), clock.bytes);
 
     const Image schedule = hex("03 | 05 | 80 7F A3 69 | 01 | FF 7F 36 6B | 02 01");
-    const auto s = common::decode_record<MeasurementSchedule>(
-        schedule.as<measurement_schedule_size>());
+    const auto s =
+        common::decode_record<MeasurementSchedule>(schedule.as<measurement_schedule_size>());
     EXPECT_EQ(s, (MeasurementSchedule{3, 5, 0x69A37F80u, 1, 0x6B367FFFu, 258}));
     EXPECT_EQ(bytes_of(common::encode_record(s)), schedule.bytes);
 
@@ -69,10 +69,12 @@ TEST(ScheduleForm, VersionTwoHasOnlyTheThirtyMinuteInterval) {
     EXPECT_TRUE(e.save);
 
     // Version 3 keeps a free minute count.
-    ScheduleForm v3 = choose_interval(form_from_schedule({3, 0, 0, 0, 0, 0}), interval_kind::minutes);
+    ScheduleForm v3 =
+        choose_interval(form_from_schedule({3, 0, 0, 0, 0, 0}), interval_kind::minutes);
     EXPECT_EQ(v3.minutes, "1");
     v3.minutes = "45";
-    EXPECT_EQ(schedule_from_form(v3), (MeasurementSchedule{3, interval_kind::minutes, 0, 0, 0, 45}));
+    EXPECT_EQ(schedule_from_form(v3),
+              (MeasurementSchedule{3, interval_kind::minutes, 0, 0, 0, 45}));
     EXPECT_TRUE(schedule_enabling(v3).minutes_box);
 }
 
