@@ -11,6 +11,9 @@
 
 #include "app/connect_view.h"
 #include "config/chemistry_dialog.h"
+#include "config/clock_dialog.h"
+#include "config/report_dialog.h"
+#include "config/schedule_dialog.h"
 #include "config/identity_dialog.h"
 #include "config/platform_defaults_dialog.h"
 #include "config/rs232_dialog.h"
@@ -98,6 +101,8 @@ void MainWindow::build_menus() {
     file_menu_ = menuBar()->addMenu("&File");
     add_item(file_menu_, "&Disconnect", G::connected, [this] { disconnect_sensor(); });
     add_item(file_menu_, "&Mount Sensor As Drive", G::configuration, [this] { mount_pressed(); });
+    add_item(file_menu_, "&Log Sensor Configuration...", G::connected,
+             [this] { config::run_report_dialog(this, link_); });
     file_menu_->addSeparator();
     // Offline processing of raw output files needs no sensor.
     add_item(file_menu_, "Process Raw &Nutrient File...", G::always,
@@ -165,6 +170,10 @@ void MainWindow::build_menus() {
         config::run_identity_dialog(this, link_);
         refresh_caption();
     });
+    add_item(configure_menu_, "Real Time &Clock...", G::configuration,
+             [this] { config::run_clock_dialog(this, link_); });
+    add_item(configure_menu_, "&Measurement Schedule...", G::configuration,
+             [this] { config::run_schedule_dialog(this, link_); });
 
     help_menu_ = menuBar()->addMenu("&Help");
     add_item(help_menu_, "&About...", G::always, [this] { about_pressed(); });

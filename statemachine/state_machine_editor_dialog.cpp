@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "config/schedule_dialog.h"
 #include "ui/prompts.h"
 #include "statemachine/go_to_state_dialog.h"
 #include "statemachine/paste_options_dialog.h"
@@ -239,9 +240,8 @@ void StateMachineEditorDialog::build_form() {
     refresh_->setToolTip("Refresh editor from sensor (all states)");
     summary_ = new QPushButton("Summary...", this);
     summary_->setToolTip("Dry-run state machine on PC");
-    // Opens the measurement schedule once that dialog exists; hidden until then.
+    // Enabled only for a state that waits for the next measurement time, while connected.
     schedule_ = new QPushButton("Schedule...", this);
-    schedule_->setVisible(false);
     previous_->setObjectName("previous");
     next_->setObjectName("next");
     save_sensor_->setObjectName("save_to_sensor");
@@ -262,6 +262,8 @@ void StateMachineEditorDialog::build_form() {
     connect(save_sensor_, &QPushButton::clicked, this, [this] { save_to_sensor_pressed(); });
     connect(refresh_, &QPushButton::clicked, this, [this] { refresh_pressed(); });
     connect(summary_, &QPushButton::clicked, this, [this] { summary_pressed(); });
+    connect(schedule_, &QPushButton::clicked, this,
+            [this] { config::run_schedule_dialog(this, link_); });
 
     auto changed = [this] { form_changed(); };
     for (QComboBox* box : {mode_, aux_switch_, direction_, microstep_, stop_, diving_, climbing_})

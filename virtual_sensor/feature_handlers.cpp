@@ -7,6 +7,7 @@
 #include "virtual_sensor/bootloader_handlers.h"
 #include "virtual_sensor/comms_handlers.h"
 #include "virtual_sensor/optics_handlers.h"
+#include "virtual_sensor/clock_handlers.h"
 
 namespace quelmar::virtual_sensor {
 
@@ -20,6 +21,7 @@ void install_feature_handlers(VirtualSensor& sensor) {
     install_bootloader_handlers(sensor);
     install_comms_handlers(sensor);
     install_optics_handlers(sensor);
+    install_clock_handlers(sensor);
 }
 
 }  // namespace quelmar::virtual_sensor

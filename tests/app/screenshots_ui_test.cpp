@@ -10,38 +10,42 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QTreeWidget>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
 #include "app/main_window.h"
 #include "config/chemistry_dialog.h"
+#include "config/clock_dialog.h"
+#include "config/identity_dialog.h"
 #include "config/optics_defaults_dialog.h"
+#include "config/platform_defaults_dialog.h"
+#include "config/report_dialog.h"
+#include "config/rs232_dialog.h"
+#include "config/rs485_dialog.h"
+#include "config/schedule_dialog.h"
+#include "config/thermistor_dialog.h"
 #include "link/sensor_link.h"
-#include "protocol/commands.h"
 #include "maintenance/factory_dialog.h"
 #include "maintenance/restarts_dialog.h"
 #include "maintenance/tasks_dialog.h"
-#include "config/identity_dialog.h"
-#include "config/platform_defaults_dialog.h"
-#include "config/rs232_dialog.h"
-#include "config/rs485_dialog.h"
-#include "config/thermistor_dialog.h"
-#include "tests/support/ui_test_support.h"
+#include "protocol/commands.h"
 #include "simulator/platform_simulator_window.h"
+#include "tests/support/ui_test_support.h"
 #include "ui/prompts.h"
 #include "virtual_sensor/bootloader_image.h"
-#include "virtual_sensor/rs232_side.h"
 #include "virtual_sensor/instrument_results.h"
 #include "virtual_sensor/instrument_sensor.h"
+#include "virtual_sensor/rs232_side.h"
 #include "virtual_sensor/sensor_state.h"
 #include "virtual_sensor/virtual_sensor.h"
 
@@ -338,4 +342,43 @@ TEST(Screenshots, DISABLED_PlatformSimulator) {
     pump_events(4000);
     EXPECT_TRUE(save_shot(window, dir, "platform_simulator"));
     window->stop_pressed();
+}
+
+TEST(Screenshots, DISABLED_ClockScheduleAndConfigurationLog) {
+    test_support::ensure_application();
+    ui::ScriptedPrompts prompts;
+    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
+    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
+    ASSERT_TRUE(QDir().mkpath(dir));
+
+    virtual_sensor::VirtualSensor sensor;
+    sensor.attach();
+    link::SensorLink sensor_link;
+    ASSERT_EQ(link::sensor_link_open(sensor_link, sensor.path(), 1000), link::LinkResult::ok);
+    {
+        config::ClockDialog dialog(sensor_link, nullptr);
+        dialog.show();
+        ASSERT_TRUE(test_support::wait_until([&] { return !dialog.face()->text().isEmpty(); }));
+        pump_events(200);
+        EXPECT_TRUE(save_shot(&dialog, dir, "real_time_clock_dialog"));
+        dialog.reject();
+    }
+    {
+        config::ScheduleDialog dialog(sensor_link, nullptr);
+        ASSERT_TRUE(dialog.loaded());
+        dialog.show();
+        dialog.stop_box()->click();
+        pump_events(200);
+        EXPECT_TRUE(save_shot(&dialog, dir, "measurement_schedule_dialog"));
+    }
+    {
+        const auto now = std::chrono::duration_cast<std::chrono::seconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+        config::ReportDialog dialog(sensor_link, now, nullptr);
+        dialog.show();
+        pump_events(200);
+        EXPECT_TRUE(save_shot(&dialog, dir, "sensor_configuration_log_dialog"));
+    }
+    link::sensor_link_close(sensor_link);
 }

@@ -88,7 +88,8 @@ TEST_F(Editor, OpensFromTheSensorOrEmpty) {
     EXPECT_FALSE(find<QPushButton>(editor, "previous")->isEnabled());
     EXPECT_TRUE(find<QPushButton>(editor, "next")->isEnabled());
     EXPECT_TRUE(find<QPushButton>(editor, "save_to_sensor")->isEnabled());
-    EXPECT_TRUE(find<QPushButton>(editor, "schedule")->isHidden());
+    // Shown, and enabled only for a state that waits for the next measurement time.
+    EXPECT_FALSE(find<QPushButton>(editor, "schedule")->isHidden());
     EXPECT_EQ(find<QLineEdit>(editor, "led_current0")->text(), "20.000");
     EXPECT_EQ(find<QLineEdit>(editor, "led_current1")->text(), "0.000");
     EXPECT_EQ(find<QLineEdit>(editor, "step_count")->text(), "unsupported");

@@ -84,7 +84,8 @@ TEST_F(SensorFixture, CommandsItDoesNotImplementAreUnknownNeverAnEmptySuccess) {
     // Readers that loop until a non-zero status must end at once, and no dialog may show zeros
     // as the sensor's own record.
     const std::uint8_t first = 0;
-    for (std::uint16_t code : {cmd::read_schedule_timing}) {
+    // Every command of the catalogue is answered now; these codes are in none of its ranges.
+    for (std::uint16_t code : {std::uint16_t{1}, std::uint16_t{999}, std::uint16_t{0x7FFF}}) {
         link::SensorReport r = link::SensorReport::request(code, &first, 1);
         EXPECT_EQ(run_command(sensor_link, r), status::command_unknown) << code;
         EXPECT_EQ(r.length(), 0) << code;
