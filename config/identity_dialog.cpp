@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "config/settings_dialog.h"
 #include "config/identity_settings.h"
 #include "config/typed_fields.h"
 #include "protocol/device_commands.h"
@@ -81,13 +82,8 @@ void IdentityDialog::save_pressed() {
 }
 
 void run_identity_dialog(QWidget* parent, link::SensorLink& link) {
-    IdentityDialog dialog(link, parent);
-    if (!dialog.loaded()) {
-        ui::show_message(parent, identity_open_caption, identity_open_failed_text,
-                         ui::PromptIcon::error);
-        return;
-    }
-    dialog.exec();
+    run_settings_dialog<IdentityDialog>(parent, link, identity_open_caption,
+                                        identity_open_failed_text);
 }
 
 }  // namespace quelmar::config

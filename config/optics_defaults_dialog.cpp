@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QVBoxLayout>
 
+#include "config/settings_dialog.h"
 #include "ui/prompts.h"
 
 namespace quelmar::config {
@@ -388,13 +389,8 @@ void OpticsDefaultsDialog::done(int result) {
 }
 
 void run_optics_defaults_dialog(QWidget* parent, link::SensorLink& link) {
-    OpticsDefaultsDialog dialog(link, parent);
-    if (!dialog.loaded()) {
-        ui::show_message(parent, "Configure Defaults",
-                         "Unable to get existing defaults from sensor", ui::PromptIcon::error);
-        return;
-    }
-    dialog.exec();
+    run_settings_dialog<OpticsDefaultsDialog>(parent, link, "Configure Defaults",
+                                              "Unable to get existing defaults from sensor");
 }
 
 }  // namespace quelmar::config

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "config/settings_dialog.h"
 #include "config/typed_fields.h"
 #include "config/rs232_dialog.h"
 #include "ui/prompts.h"
@@ -95,19 +96,12 @@ void PlatformDefaultsDialog::save_pressed() {
         save_then_read_back([&] { return write_platform_defaults(link_, edited); },
                             [&] { return read_platform_defaults(link_, read_back); });
     if (saved) show_record(read_back);
-    ui::show_message(this, save_caption, saved ? settings_saved_text : save_failed_text,
-                     saved ? ui::PromptIcon::information : ui::PromptIcon::error);
+    show_save_outcome(this, saved);
 }
 
 void run_platform_defaults_dialog(QWidget* parent, link::SensorLink& link) {
-    PlatformDefaultsDialog dialog(link, parent);
-    if (!dialog.loaded()) {
-        ui::show_message(parent, "PLATFORM Configuration",
-                         "Unable to retrieve PLATFORM settings from device",
-                         ui::PromptIcon::error);
-        return;
-    }
-    dialog.exec();
+    run_settings_dialog<PlatformDefaultsDialog>(parent, link, "PLATFORM Configuration",
+                                                "Unable to retrieve PLATFORM settings from device");
 }
 
 }  // namespace quelmar::config

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "config/settings_dialog.h"
 #include "config/typed_fields.h"
 #include "ui/prompts.h"
 
@@ -82,18 +83,12 @@ void Rs232Dialog::save_pressed() {
         config_ = read_back;
         show_record();
     }
-    ui::show_message(this, save_caption, saved ? settings_saved_text : save_failed_text,
-                     saved ? ui::PromptIcon::information : ui::PromptIcon::error);
+    show_save_outcome(this, saved);
 }
 
 void run_rs232_dialog(QWidget* parent, link::SensorLink& link) {
-    Rs232Dialog dialog(link, parent);
-    if (!dialog.loaded()) {
-        ui::show_message(parent, "RS232 Configuration",
-                         "Unable to retrieve RS232 settings from device", ui::PromptIcon::error);
-        return;
-    }
-    dialog.exec();
+    run_settings_dialog<Rs232Dialog>(parent, link, "RS232 Configuration",
+                                     "Unable to retrieve RS232 settings from device");
 }
 
 }  // namespace quelmar::config

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "config/settings_dialog.h"
 #include "config/typed_fields.h"
 #include "config/rs232_dialog.h"
 #include "ui/prompts.h"
@@ -99,18 +100,12 @@ void Rs485Dialog::save_pressed() {
     const bool saved = save_then_read_back([&] { return write_rs485_config(link_, edited); },
                                            [&] { return read_rs485_config(link_, read_back); });
     if (saved) show_selection(rs485_selection(read_back));
-    ui::show_message(this, save_caption, saved ? settings_saved_text : save_failed_text,
-                     saved ? ui::PromptIcon::information : ui::PromptIcon::error);
+    show_save_outcome(this, saved);
 }
 
 void run_rs485_dialog(QWidget* parent, link::SensorLink& link) {
-    Rs485Dialog dialog(link, parent);
-    if (!dialog.loaded()) {
-        ui::show_message(parent, "RS485 Configuration",
-                         "Unable to retrieve RS485 settings from device", ui::PromptIcon::error);
-        return;
-    }
-    dialog.exec();
+    run_settings_dialog<Rs485Dialog>(parent, link, "RS485 Configuration",
+                                     "Unable to retrieve RS485 settings from device");
 }
 
 }  // namespace quelmar::config

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "config/settings_dialog.h"
 #include "config/typed_fields.h"
 #include "ui/prompts.h"
 
@@ -79,19 +80,12 @@ void ThermistorDialog::save_pressed() {
     Thermistors read_back{};
     const bool saved = write_thermistors(link_, edited, read_back) == protocol::status::ok;
     if (saved) show_records(read_back);
-    ui::show_message(this, save_caption, saved ? settings_saved_text : save_failed_text,
-                     saved ? ui::PromptIcon::information : ui::PromptIcon::error);
+    show_save_outcome(this, saved);
 }
 
 void run_thermistor_dialog(QWidget* parent, link::SensorLink& link) {
-    ThermistorDialog dialog(link, parent);
-    if (!dialog.loaded()) {
-        ui::show_message(parent, "Thermistors Configuration",
-                         "Unable to retrieve thermistors settings from device",
-                         ui::PromptIcon::error);
-        return;
-    }
-    dialog.exec();
+    run_settings_dialog<ThermistorDialog>(parent, link, "Thermistors Configuration",
+                                          "Unable to retrieve thermistors settings from device");
 }
 
 }  // namespace quelmar::config

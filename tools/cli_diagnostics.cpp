@@ -3,17 +3,15 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/text.h"
-#include "link/discovery.h"
 #include "maintenance/diagnostics_log.h"
 #include "maintenance/restarts_log.h"
 #include "maintenance/tasks_table.h"
 #include "tools/cli.h"
-#include "virtual_sensor/virtual_sensor.h"
+#include "tools/cli_sensor.h"
 
 namespace quelmar::tools {
 
@@ -56,36 +54,14 @@ int run_diagnostics(int argc, char** argv) {
         return exit_usage;
     }
 
-    std::unique_ptr<virtual_sensor::VirtualSensor> sensor;
-    if (with_virtual) {
-        sensor = std::make_unique<virtual_sensor::VirtualSensor>();
-        sensor->attach();
-        if (device.empty())
-            device = sensor->path();
-    }
-    if (device.empty()) {
-        // The first sensor whose firmware runs: a bootloader keeps no diagnostics.
-        for (const auto& d : link::enumerate_devices())
-            if (d.mode != link::device_mode_bootloader) {
-                device = d.path;
-                break;
-            }
-    }
-    if (device.empty()) {
-        std::fprintf(stderr, "quelmar-cli diagnostics: no sensor found\n");
-        return exit_failure;
-    }
-    link::SensorLink sensor_link;
-    if (link::sensor_link_open(sensor_link, device, 3000) != link::LinkResult::ok) {
-        std::fprintf(stderr, "quelmar-cli diagnostics: unable to open %s\n", device.c_str());
-        return exit_failure;
-    }
+    CliSensor sensor;
+    if (!sensor.open("diagnostics", with_virtual, device)) return exit_failure;
+    link::SensorLink& sensor_link = sensor.link();
     std::FILE* out = stdout;
     if (!output.empty()) {
         out = std::fopen(output.c_str(), "w");
         if (!out) {
             std::fprintf(stderr, "Unable to open %s for write\n", output.c_str());
-            link::sensor_link_close(sensor_link);
             return exit_failure;
         }
     }
@@ -132,7 +108,6 @@ int run_diagnostics(int argc, char** argv) {
         std::fprintf(stderr, "Unable to write %s\n", output.c_str());
         result = exit_failure;
     }
-    link::sensor_link_close(sensor_link);
     return result;
 }
 

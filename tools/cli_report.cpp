@@ -4,13 +4,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "config/configuration_report.h"
-#include "link/discovery.h"
 #include "tools/cli.h"
-#include "virtual_sensor/virtual_sensor.h"
+#include "tools/cli_sensor.h"
 
 namespace quelmar::tools {
 
@@ -33,36 +31,13 @@ int run_report(int argc, char** argv) {
             return exit_usage;
         }
     }
-    std::unique_ptr<virtual_sensor::VirtualSensor> sensor;
-    if (with_virtual) {
-        sensor = std::make_unique<virtual_sensor::VirtualSensor>();
-        sensor->attach();
-        if (device.empty())
-            device = sensor->path();
-    }
-    if (device.empty()) {
-        // The first sensor whose firmware runs: a bootloader keeps no configuration.
-        for (const auto& d : link::enumerate_devices())
-            if (d.mode != link::device_mode_bootloader) {
-                device = d.path;
-                break;
-            }
-    }
-    if (device.empty()) {
-        std::fprintf(stderr, "quelmar-cli report: no sensor found\n");
-        return exit_failure;
-    }
-    link::SensorLink sensor_link;
-    if (link::sensor_link_open(sensor_link, device, 3000) != link::LinkResult::ok) {
-        std::fprintf(stderr, "quelmar-cli report: unable to open %s\n", device.c_str());
-        return exit_failure;
-    }
+    CliSensor sensor;
+    if (!sensor.open("report", with_virtual, device)) return exit_failure;
     const auto pc_now = std::chrono::duration_cast<std::chrono::seconds>(
                             std::chrono::system_clock::now().time_since_epoch())
                             .count();
     const config::ConfigurationReport report =
-        config::build_configuration_report(sensor_link, pc_now);
-    link::sensor_link_close(sensor_link);
+        config::build_configuration_report(sensor.link(), pc_now);
 
     std::FILE* out = stdout;
     if (!output.empty()) {

@@ -80,14 +80,22 @@ bool save_shot(QWidget* window, const QString& dir, const QString& name) {
     return window->grab().save(dir + "/" + name + ".png");
 }
 
+// Every shot goes to QUELMAR_SCREENSHOT_DIR (scripts/screenshots sets it), and nothing may
+// wait on a message box.
+struct Screenshots : ::testing::Test {
+    ui::ScriptedPrompts prompts;
+    QString dir;
+    void SetUp() override {
+        test_support::ensure_application();
+        const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
+        dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
+        ASSERT_TRUE(QDir().mkpath(dir));
+    }
+};
+
 }  // namespace
 
-TEST(Screenshots, DISABLED_MainWindowInEachView) {
-    test_support::ensure_application();
-    ui::ScriptedPrompts prompts;  // nothing may wait on a message box
-    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
-    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
-    ASSERT_TRUE(QDir().mkpath(dir));
+TEST_F(Screenshots, DISABLED_MainWindowInEachView) {
 
     virtual_sensor::VirtualSensor sensor;
     // The factory nitrate instrument, its clock 20 times the wall clock so the raw traces show
@@ -175,12 +183,7 @@ TEST(Screenshots, DISABLED_MainWindowInEachView) {
 }
 
 // "Configure Chemistry" on each of its three page layouts.
-TEST(Screenshots, DISABLED_ChemistryDialogPages) {
-    test_support::ensure_application();
-    ui::ScriptedPrompts prompts;
-    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
-    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
-    ASSERT_TRUE(QDir().mkpath(dir));
+TEST_F(Screenshots, DISABLED_ChemistryDialogPages) {
 
     virtual_sensor::VirtualSensor sensor;
     sensor.attach();
@@ -203,12 +206,7 @@ TEST(Screenshots, DISABLED_ChemistryDialogPages) {
 }
 
 // The maintenance dialogs on a virtual sensor, the factory settings unlocked.
-TEST(Screenshots, DISABLED_MaintenanceDialogs) {
-    test_support::ensure_application();
-    ui::ScriptedPrompts prompts;
-    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
-    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
-    ASSERT_TRUE(QDir().mkpath(dir));
+TEST_F(Screenshots, DISABLED_MaintenanceDialogs) {
     virtual_sensor::VirtualSensor sensor;
     sensor.attach();
     link::SensorLink link;
@@ -237,12 +235,7 @@ TEST(Screenshots, DISABLED_MaintenanceDialogs) {
 
 // A sensor whose bootloader runs, as the connect view lists it, and its firmware upgrade under
 // way.
-TEST(Screenshots, DISABLED_FirmwareUpgrade) {
-    test_support::ensure_application();
-    ui::ScriptedPrompts prompts;
-    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
-    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
-    ASSERT_TRUE(QDir().mkpath(dir));
+TEST_F(Screenshots, DISABLED_FirmwareUpgrade) {
     virtual_sensor::VirtualSensorOptions options;
     options.mode = 1;
     virtual_sensor::VirtualSensor sensor(options);
@@ -282,12 +275,7 @@ TEST(Screenshots, DISABLED_FirmwareUpgrade) {
         std::printf("prompt: %s: %s\n", qPrintable(shown.title), qPrintable(shown.text));
 }
 
-TEST(Screenshots, DISABLED_OpticsValvesPumpDefaults) {
-    test_support::ensure_application();
-    ui::ScriptedPrompts prompts;
-    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
-    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
-    ASSERT_TRUE(QDir().mkpath(dir));
+TEST_F(Screenshots, DISABLED_OpticsValvesPumpDefaults) {
 
     virtual_sensor::VirtualSensor sensor;
     sensor.attach();
@@ -311,12 +299,7 @@ TEST(Screenshots, DISABLED_OpticsValvesPumpDefaults) {
 
 // The Platform Simulator as a Seaglider with sampling, talking to the virtual sensor's RS232
 // side over a pseudo-terminal.
-TEST(Screenshots, DISABLED_PlatformSimulator) {
-    test_support::ensure_application();
-    ui::ScriptedPrompts prompts;
-    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
-    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
-    ASSERT_TRUE(QDir().mkpath(dir));
+TEST_F(Screenshots, DISABLED_PlatformSimulator) {
     virtual_sensor::VirtualSensor sensor;
     virtual_sensor::Rs232Side side(sensor);
     ASSERT_TRUE(side.open());
@@ -344,12 +327,7 @@ TEST(Screenshots, DISABLED_PlatformSimulator) {
     window->stop_pressed();
 }
 
-TEST(Screenshots, DISABLED_ClockScheduleAndConfigurationLog) {
-    test_support::ensure_application();
-    ui::ScriptedPrompts prompts;
-    const char* out_env = std::getenv("QUELMAR_SCREENSHOT_DIR");
-    const QString dir = out_env ? QString::fromLocal8Bit(out_env) : QString("screenshots");
-    ASSERT_TRUE(QDir().mkpath(dir));
+TEST_F(Screenshots, DISABLED_ClockScheduleAndConfigurationLog) {
 
     virtual_sensor::VirtualSensor sensor;
     sensor.attach();
