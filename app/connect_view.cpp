@@ -170,26 +170,9 @@ void ConnectView::connect_pressed() {
 }
 
 void ConnectView::upgrade_pressed() {
-    if (!selected_ || *selected_ >= devices_.size()) {
-        ui::show_message(this, "Upgrade Firmware", "Nothing selected");
-        return;
-    }
-    const link::DeviceEntry entry = devices_[*selected_];
-    link::sensor_link_close(link_);
-    if (link::sensor_link_open(link_, entry.path, maintenance::upgrade_link_timeout_ms) != link::LinkResult::ok) {
-        ui::show_message(this, "Upgrade Firmware", "Failed to connect to sensor", ui::PromptIcon::error);
-        return;
-    }
-    // Rebuilding the list closes the link: a sensor plugged in or out while the image is being
-    // written must not cut the transfer off. The list is read again afterwards anyway.
-    upgrading_ = true;
-    maintenance::run_upgrade_dialog(this, link_, entry.mode);
-    upgrading_ = false;
-    link::sensor_link_close(link_);
-    // The sensor restarts after an upgrade, and a failed one leaves it as it was: either way
-    // the list is read again.
-    rebuild_list();
-    clear_selection();
+    run_on_selected(
+        "Upgrade Firmware", maintenance::upgrade_link_timeout_ms,
+        [this](std::uint32_t mode) { maintenance::run_upgrade_dialog(this, link_, mode); });
 }
 
 void ConnectView::device_changed(const link::DeviceChange& change) {
@@ -216,24 +199,29 @@ void ConnectView::device_changed(const link::DeviceChange& change) {
     }
 }
 
-// The factory settings work on the chosen sensor with a link of their own; what they change
-// (its name, its serial number) shows in the list built again afterwards.
 void ConnectView::factory_pressed() {
+    run_on_selected("Factory Settings", factory_timeout_ms,
+                    [this](std::uint32_t) { maintenance::run_factory_dialog(this, link_); });
+}
+
+// The upgrade and the factory settings work on the chosen sensor with a link of their own. Both
+// can write an image over it, so no rebuild may close it while their dialog runs (device changes
+// wait); the list is read again afterwards, as the sensor restarts after an upgrade and its name
+// or serial number may have changed.
+void ConnectView::run_on_selected(const char* title, std::uint32_t timeout_ms,
+                                  const std::function<void(std::uint32_t mode)>& run) {
     if (!selected_ || *selected_ >= devices_.size()) {
-        ui::show_message(this, "Factory Settings", "Nothing selected");
+        ui::show_message(this, title, "Nothing selected");
         return;
     }
     const link::DeviceEntry entry = devices_[*selected_];
     link::sensor_link_close(link_);
-    if (link::sensor_link_open(link_, entry.path, factory_timeout_ms) != link::LinkResult::ok) {
-        ui::show_message(this, "Factory Settings", "Failed to connect to sensor",
-                         ui::PromptIcon::error);
+    if (link::sensor_link_open(link_, entry.path, timeout_ms) != link::LinkResult::ok) {
+        ui::show_message(this, title, "Failed to connect to sensor", ui::PromptIcon::error);
         return;
     }
-    // The dialog can run a bootloader upgrade on this link: as with a firmware upgrade, no
-    // rebuild may close it under the transfer.
     upgrading_ = true;
-    maintenance::run_factory_dialog(this, link_);
+    run(entry.mode);
     upgrading_ = false;
     link::sensor_link_close(link_);
     rebuild_list();

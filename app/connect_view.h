@@ -5,6 +5,8 @@
 
 #include <QPushButton>
 #include <QTreeWidget>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +52,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void run_on_selected(const char* title, std::uint32_t timeout_ms,
+                         const std::function<void(std::uint32_t mode)>& run);
     bool selected_connectable() const;
     void clear_selection();
     void item_clicked(QTreeWidgetItem* item);
