@@ -19,6 +19,21 @@ std::map<int, DeviceListener>& listeners() {
     return l;
 }
 int next_listener_id = 1;
+
+// The system's hot-plug monitor, running while anybody listens.
+std::mutex monitor_mutex;
+HotplugMonitor monitor;
+
+void start_monitor() {
+    std::lock_guard lock(monitor_mutex);
+    if (!monitor.stop) monitor = make_hotplug_monitor(raise_device_change);
+}
+
+void stop_monitor() {
+    std::lock_guard lock(monitor_mutex);
+    if (monitor.stop) monitor.stop();
+    monitor = {};
+}
 }  // namespace
 
 int device_change_event(std::uint32_t code) {
@@ -35,7 +50,7 @@ int add_device_listener(DeviceListener listener) {
         id = next_listener_id++;
         listeners().emplace(id, std::move(listener));
     }
-    if (first) start_hotplug_monitor();
+    if (first) start_monitor();
     return id;
 }
 
@@ -46,7 +61,7 @@ void remove_device_listener(int id) {
         if (listeners().erase(id) == 0) return;
         last = listeners().empty();
     }
-    if (last) stop_hotplug_monitor();
+    if (last) stop_monitor();
 }
 
 void raise_device_change(const DeviceChange& change) {

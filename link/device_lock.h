@@ -3,6 +3,12 @@
 // reader of a hidraw node, so a second program talking to the same sensor would feed its
 // replies into our exchanges. Programs that open sensors take an advisory lock on the node
 // first; a node already locked is reported as in use instead of being shared.
+//
+// That is Linux's answer. The portable build has no node lock: elsewhere a device path names
+// no file to lock, and whether a second open of the same sensor is refused is the system's HID
+// open's business (hidapi seizes the device on macOS; on Windows it opens it shared, so two
+// programs there can see each other's replies, and the link drops those whose sequence number
+// is not its own). There the lock always reports `locked` and never `in_use`.
 
 #include <string>
 
@@ -24,8 +30,10 @@ public:
 
     LockOutcome acquire(const std::string& path);  // releases a lock held before
     void release();
-    bool held() const { return fd_ >= 0; }
-    // Whether the held node is a character device (as every hidraw node is).
+    // Whether a lock on the system's side is held (never, where there is no such lock).
+    bool held() const;
+    // Whether the held node is a character device (as every hidraw node is). Where there is
+    // no node to hold the answer is yes: the device's open decides.
     bool character_device() const;
 
 private:

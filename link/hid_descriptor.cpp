@@ -47,12 +47,4 @@ bool normalise_input_report(std::uint8_t* buffer, std::size_t count, std::uint8_
     return true;
 }
 
-std::string report_descriptor_path(const std::string& device_path) {
-    const std::string prefix = "/dev/";
-    if (device_path.rfind(prefix, 0) != 0) return {};
-    const std::string node = device_path.substr(prefix.size());
-    if (node.rfind("hidraw", 0) != 0 || node.find('/') != std::string::npos) return {};
-    return "/sys/class/hidraw/" + node + "/device/report_descriptor";
-}
-
 }  // namespace quelmar::link

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
 
 namespace quelmar::link {
 
@@ -20,8 +19,5 @@ std::optional<std::uint8_t> report_id_from_descriptor(std::span<const std::uint8
 // does not reach the status and length bytes is no report at all (false, buffer unspecified).
 // `buffer` holds 129 bytes.
 bool normalise_input_report(std::uint8_t* buffer, std::size_t count, std::uint8_t report_id);
-
-// The sysfs file that holds a hidraw node's report descriptor ("" for a non-hidraw path).
-std::string report_descriptor_path(const std::string& device_path);
 
 }  // namespace quelmar::link

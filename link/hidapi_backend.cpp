@@ -3,13 +3,12 @@
 #include <hidapi/hidapi.h>
 
 #include <atomic>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 
 #include "common/text.h"
 #include "link/device_lock.h"
+#include "link/device_report_id.h"
 #include "link/hid_descriptor.h"
 #include "link/sensor_report.h"
 
@@ -21,6 +20,29 @@ bool hid_ready() {
     static bool ok = false;
     std::call_once(once, [] { ok = hid_init() == 0; });
     return ok;
+}
+
+// hidapi keeps the error text of its enumerate and open calls in one global, freed and
+// replaced by every such call: two threads in them at once (the hot-plug monitor listing the
+// interfaces while the user interface lists or opens one) could free it twice. Per-device
+// calls keep their errors with the device and need no lock.
+std::mutex& hid_global_calls() {
+    static std::mutex m;
+    return m;
+}
+
+// Every HID interface present; none when hidapi is not usable.
+std::optional<std::vector<InterfaceInfo>> enumerate_hid() {
+    if (!hid_ready()) return std::nullopt;
+    std::vector<InterfaceInfo> out;
+    std::lock_guard lock(hid_global_calls());
+    hid_device_info* list = hid_enumerate(0, 0);
+    for (hid_device_info* d = list; d; d = d->next) {
+        if (!d->path) continue;
+        out.push_back({d->path, hardware_id_text(d->vendor_id, d->product_id)});
+    }
+    hid_free_enumeration(list);
+    return out;
 }
 
 struct HidState {
@@ -41,15 +63,17 @@ std::string hardware_id_text(std::uint16_t vendor_id, std::uint16_t product_id) 
 }
 
 std::vector<InterfaceInfo> list_hid_interfaces() {
-    std::vector<InterfaceInfo> out;
-    if (!hid_ready()) return out;
-    hid_device_info* list = hid_enumerate(0, 0);
-    for (hid_device_info* d = list; d; d = d->next) {
-        if (!d->path) continue;
-        out.push_back({d->path, hardware_id_text(d->vendor_id, d->product_id)});
-    }
-    hid_free_enumeration(list);
-    return out;
+    auto all = enumerate_hid();
+    return all ? std::move(*all) : std::vector<InterfaceInfo>{};
+}
+
+std::optional<std::vector<std::string>> hid_interface_paths() {
+    auto all = enumerate_hid();
+    if (!all) return std::nullopt;
+    std::vector<std::string> paths;
+    paths.reserve(all->size());
+    for (auto& i : *all) paths.push_back(std::move(i.path));
+    return paths;
 }
 
 DeviceBackend make_hid_backend(RawHidDevice raw, int descriptor_report_id) {
@@ -106,17 +130,13 @@ OpenOutcome open_hidapi_backend(const std::string& path, DeviceBackend& backend)
     }
     // Only a device node goes to hidapi, which leaks on its way out of anything else.
     if (!lock->character_device() || !hid_ready()) return OpenOutcome::failed;
-    hid_device* handle = hid_open_path(path.c_str());
-    if (!handle) return OpenOutcome::failed;
-
-    int report_id = -1;
-    const std::string descriptor_file = report_descriptor_path(path);
-    if (!descriptor_file.empty()) {
-        std::ifstream in(descriptor_file, std::ios::binary);
-        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                        std::istreambuf_iterator<char>());
-        if (auto id = report_id_from_descriptor(bytes)) report_id = *id;
+    hid_device* handle;
+    {
+        std::lock_guard global(hid_global_calls());
+        handle = hid_open_path(path.c_str());
     }
+    if (!handle) return OpenOutcome::failed;
+    const int report_id = read_device_report_id(handle, path);
 
     RawHidDevice raw;
     raw.write = [handle](const std::uint8_t* data, std::size_t length) {

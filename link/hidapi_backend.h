@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ namespace quelmar::link {
 // Every HID interface present, with a hardware id text built like the system's
 // ("HID\VID_04D8&PID_E968"), for the discovery filter.
 std::vector<InterfaceInfo> list_hid_interfaces();
+
+// The paths of every HID interface present, for the hot-plug monitor that lists them again
+// and again; none when hidapi cannot be used at all.
+std::optional<std::vector<std::string>> hid_interface_paths();
 
 std::string hardware_id_text(std::uint16_t vendor_id, std::uint16_t product_id);
 

@@ -1,18 +1,12 @@
-// The HID backend over a stand-in for the device calls, and the node lock that keeps a second
-// program off a sensor.
+// The HID backend over a stand-in for the device calls.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <deque>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
-#include "link/device_lock.h"
 #include "link/hidapi_backend.h"
 #include "link/sensor_link.h"
 #include "virtual_sensor/virtual_sensor.h"
@@ -112,51 +106,7 @@ TEST(HidBackend, ReadShortOfTheHeaderFailsInsteadOfPassingForAReply) {
     EXPECT_TRUE(fake.closed);
 }
 
-struct TempFile {
-    std::string path;
-    TempFile() {
-        char name[] = "/tmp/quelmar-lock-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) ::close(fd);
-        path = name;
-    }
-    ~TempFile() { std::remove(path.c_str()); }
-};
-
-TEST(DeviceLock, SecondHolderOfANodeIsToldItIsInUse) {
-    TempFile node;
-    DeviceLock first;
-    DeviceLock second;
-    ASSERT_EQ(first.acquire(node.path), LockOutcome::locked);
-    EXPECT_TRUE(first.held());
-    EXPECT_EQ(second.acquire(node.path), LockOutcome::in_use);
-    EXPECT_FALSE(second.held());
-    // Released, the node can be taken; and the first is then the one refused.
-    first.release();
-    EXPECT_EQ(second.acquire(node.path), LockOutcome::locked);
-    EXPECT_EQ(first.acquire(node.path), LockOutcome::in_use);
-
-
-    DeviceLock missing;
-    EXPECT_EQ(missing.acquire("/tmp/quelmar-no-such-node"), LockOutcome::failed);
-}
-
-TEST(DeviceLock, LinkToANodeHeldElsewhereOpensAsInUse) {
-    TempFile node;
-    SensorLink sensor_link;
-    {
-        DeviceLock other_program;
-        ASSERT_EQ(other_program.acquire(node.path), LockOutcome::locked);
-        EXPECT_EQ(sensor_link_open(sensor_link, node.path, 100), LinkResult::in_use);
-        EXPECT_FALSE(sensor_link_is_open(sensor_link));
-    }
-    // Free, it is tried as a device, and a plain file is none.
-    EXPECT_EQ(sensor_link_open(sensor_link, node.path, 100), LinkResult::failed);
-    // The failed open left no lock behind.
-    DeviceLock after;
-    EXPECT_EQ(after.acquire(node.path), LockOutcome::locked);
-
-    // A virtual sensor already open on one link is in use for another.
+TEST(HidBackend, VirtualSensorOpenOnOneLinkIsInUseForAnother) {
     virtual_sensor::VirtualSensor sensor;
     sensor.attach();
     SensorLink first;

@@ -83,11 +83,4 @@ TEST(HidDescriptor, ReadShortOfTheHeaderIsNoReport) {
     EXPECT_FALSE(normalise_input_report(buffer, 0, 1));
 }
 
-TEST(HidDescriptor, DescriptorFileOfAHidrawNode) {
-    EXPECT_EQ(report_descriptor_path("/dev/hidraw3"), "/sys/class/hidraw/hidraw3/device/report_descriptor");
-    EXPECT_EQ(report_descriptor_path("virtual:1"), "");
-    EXPECT_EQ(report_descriptor_path("/dev/hidraw3/../../etc"), "");
-    EXPECT_EQ(report_descriptor_path("/dev/ttyUSB0"), "");
-}
-
 }  // namespace

@@ -1,5 +1,3 @@
-#include "link/hotplug_monitor.h"
-
 #include <libudev.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -8,19 +6,16 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
 
-#include "link/device_events.h"
+#include "link/hotplug_monitor.h"
 
 namespace quelmar::link {
 
 namespace {
-std::mutex monitor_mutex;
-std::thread monitor_thread;
-int wake_fd = -1;
-
-void monitor_loop(udev* context, udev_monitor* monitor, int stop_fd) {
+void monitor_loop(udev* context, udev_monitor* monitor, int stop_fd, const DeviceListener& report) {
     pollfd fds[2] = {{udev_monitor_get_fd(monitor), POLLIN, 0}, {stop_fd, POLLIN, 0}};
     for (;;) {
         if (poll(fds, 2, -1) < 0) {
@@ -35,50 +30,68 @@ void monitor_loop(udev* context, udev_monitor* monitor, int stop_fd) {
         const char* node = udev_device_get_devnode(dev);
         if (action && node) {
             if (std::strcmp(action, "add") == 0)
-                raise_device_change({device_event_arrival, node});
+                report({device_event_arrival, node});
             else if (std::strcmp(action, "remove") == 0)
-                raise_device_change({device_event_removal, node});
+                report({device_event_removal, node});
         }
         udev_device_unref(dev);
     }
     udev_monitor_unref(monitor);
     udev_unref(context);
 }
+
+struct UdevThread {
+    int wake_fd = -1;
+    std::mutex join_mutex;
+    std::thread thread;
+
+    void end() {
+        std::lock_guard lock(join_mutex);
+        if (!thread.joinable()) return;
+        std::uint64_t one = 1;
+        (void)!write(wake_fd, &one, sizeof one);
+        thread.join();
+    }
+    ~UdevThread() {
+        end();
+        if (wake_fd >= 0) close(wake_fd);
+    }
+};
 }  // namespace
 
-void start_hotplug_monitor() {
-    std::lock_guard lock(monitor_mutex);
-    if (monitor_thread.joinable()) return;
+HotplugMonitor make_hotplug_monitor(DeviceListener report) {
+    HotplugMonitor result{"libudev", {}};
     udev* context = udev_new();
-    if (!context) return;  // no hot-plug source: the list is still rebuilt on demand
+    if (!context) return result;
     udev_monitor* monitor = udev_monitor_new_from_netlink(context, "udev");
     if (!monitor) {
         udev_unref(context);
-        return;
+        return result;
     }
     if (udev_monitor_filter_add_match_subsystem_devtype(monitor, "hidraw", nullptr) < 0 ||
         udev_monitor_enable_receiving(monitor) < 0) {
         udev_monitor_unref(monitor);
         udev_unref(context);
-        return;
+        return result;
     }
-    wake_fd = eventfd(0, EFD_CLOEXEC);
-    if (wake_fd < 0) {
+    auto state = std::make_shared<UdevThread>();
+    state->wake_fd = eventfd(0, EFD_CLOEXEC);
+    if (state->wake_fd < 0) {
         udev_monitor_unref(monitor);
         udev_unref(context);
-        return;
+        return result;
     }
-    monitor_thread = std::thread(monitor_loop, context, monitor, wake_fd);
-}
-
-void stop_hotplug_monitor() {
-    std::lock_guard lock(monitor_mutex);
-    if (!monitor_thread.joinable()) return;
-    std::uint64_t one = 1;
-    (void)!write(wake_fd, &one, sizeof one);
-    monitor_thread.join();
-    close(wake_fd);
-    wake_fd = -1;
+    try {
+        state->thread = std::thread([context, monitor, fd = state->wake_fd, report = std::move(report)] {
+            monitor_loop(context, monitor, fd, report);
+        });
+    } catch (...) {
+        udev_monitor_unref(monitor);
+        udev_unref(context);
+        return result;
+    }
+    result.stop = [state] { state->end(); };
+    return result;
 }
 
 }  // namespace quelmar::link

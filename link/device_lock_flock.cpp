@@ -1,19 +1,18 @@
 #include "link/device_lock.h"
 
-#if defined(__linux__)
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#endif
 
 namespace quelmar::link {
 
 DeviceLock::~DeviceLock() { release(); }
 
-#if defined(__linux__)
+bool DeviceLock::held() const { return fd_ >= 0; }
+
 LockOutcome DeviceLock::acquire(const std::string& path) {
     release();
     // Non-blocking, so that opening a terminal-like node can never wait for a carrier; the
@@ -43,12 +42,5 @@ bool DeviceLock::character_device() const {
     struct stat st {};
     return fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISCHR(st.st_mode);
 }
-#else
-// Elsewhere a device path is not a file node and the system opens a device without sharing:
-// there is nothing to add.
-LockOutcome DeviceLock::acquire(const std::string&) { return LockOutcome::locked; }
-void DeviceLock::release() {}
-bool DeviceLock::character_device() const { return true; }
-#endif
 
 }  // namespace quelmar::link
