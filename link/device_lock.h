@@ -32,12 +32,15 @@ public:
     void release();
     // Whether a lock on the system's side is held (never, where there is no such lock).
     bool held() const;
-    // Whether the held node is a character device (as every hidraw node is). Where there is
-    // no node to hold the answer is yes: the device's open decides.
-    bool character_device() const;
+    // Whether what the lock was taken for is a device that hidapi may be handed: only a
+    // device goes to hidapi, whose Linux open crashes on its way out of anything else. Here a
+    // character device node (as every hidraw node is); where there is no node lock, a path
+    // that hidapi itself lists.
+    bool names_device() const;
 
 private:
     int fd_ = -1;
+    std::string path_;  // where there is no node lock: what acquire() was given
 };
 
 }  // namespace quelmar::link

@@ -38,7 +38,7 @@ void DeviceLock::release() {
     fd_ = -1;
 }
 
-bool DeviceLock::character_device() const {
+bool DeviceLock::names_device() const {
     struct stat st {};
     return fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISCHR(st.st_mode);
 }

@@ -128,8 +128,7 @@ OpenOutcome open_hidapi_backend(const std::string& path, DeviceBackend& backend)
         case LockOutcome::in_use: return OpenOutcome::in_use;
         case LockOutcome::failed: return OpenOutcome::failed;
     }
-    // Only a device node goes to hidapi, which leaks on its way out of anything else.
-    if (!lock->character_device() || !hid_ready()) return OpenOutcome::failed;
+    if (!lock->names_device() || !hid_ready()) return OpenOutcome::failed;
     hid_device* handle;
     {
         std::lock_guard global(hid_global_calls());

@@ -17,19 +17,26 @@ using namespace quelmar::link;
 namespace {
 
 TEST(PortableDeviceLock, NeverReportsInUse) {
-    const std::string node = "/tmp/quelmar-portable-lock";
-    std::ofstream(node) << "";
     DeviceLock first;
     DeviceLock second;
-    EXPECT_EQ(first.acquire(node), LockOutcome::locked);
-    EXPECT_EQ(second.acquire(node), LockOutcome::locked);
+    EXPECT_EQ(first.acquire("/dev/hidraw0"), LockOutcome::locked);
+    EXPECT_EQ(second.acquire("/dev/hidraw0"), LockOutcome::locked);
     EXPECT_FALSE(first.held());
-    // With nothing locked in front of it, a link tries the device itself, and a plain file is
-    // no device: it fails, it is not in use.
+}
+
+TEST(PortableDeviceLock, PathHidapiDoesNotListIsNeverHandedToIt) {
+    // hidapi's Linux open of a plain file crashes on its way out: with no node lock in front
+    // of it to look at the file, a path must be one hidapi lists before it is opened.
+    const std::string file = "/tmp/quelmar-portable-not-a-device";
+    std::ofstream(file) << "not a device";
+    DeviceLock lock;
+    ASSERT_EQ(lock.acquire(file), LockOutcome::locked);
+    EXPECT_FALSE(lock.names_device());
     SensorLink sensor_link;
-    EXPECT_EQ(sensor_link_open(sensor_link, node, 100), LinkResult::failed);
+    EXPECT_EQ(sensor_link_open(sensor_link, file, 100), LinkResult::failed);
+    EXPECT_EQ(sensor_link_open(sensor_link, "/dev/null", 100), LinkResult::failed);
     EXPECT_FALSE(sensor_link_is_open(sensor_link));
-    std::remove(node.c_str());
+    std::remove(file.c_str());
 }
 
 TEST(PortableHotplug, MonitorListsThroughHidapi) {
