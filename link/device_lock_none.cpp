@@ -22,8 +22,9 @@ bool DeviceLock::held() const { return false; }
 // lists itself, which costs a listing per open and spares the open of a file that is none.
 bool DeviceLock::names_device() const {
     if (path_.empty()) return false;
-    const auto listed = hid_interface_paths();
-    return listed && std::find(listed->begin(), listed->end(), path_) != listed->end();
+    const auto listed = try_list_hid_interfaces();
+    return listed && std::any_of(listed->begin(), listed->end(),
+                                 [this](const InterfaceInfo& i) { return i.path == path_; });
 }
 
 }  // namespace quelmar::link

@@ -1,37 +1,41 @@
 #include "link/enumeration_monitor.h"
 
-#include <algorithm>
 #include <memory>
 #include <mutex>
+#include <set>
+#include <string>
 #include <thread>
-#include <unordered_set>
-
+#include <utility>
 
 namespace quelmar::link {
 
 namespace {
-// The paths in order, each once.
-std::vector<std::string> distinct(const std::vector<std::string>& paths, std::unordered_set<std::string>& seen) {
-    std::vector<std::string> out;
-    for (const auto& p : paths)
-        if (seen.insert(p).second) out.push_back(p);
+using Key = std::pair<std::string, std::string>;  // path, hardware id
+
+// The interfaces in order, each once.
+std::vector<Key> distinct(const std::vector<InterfaceInfo>& interfaces, std::set<Key>& seen) {
+    std::vector<Key> out;
+    for (const auto& i : interfaces) {
+        Key key{i.path, i.hardware_id};
+        if (seen.insert(key).second) out.push_back(std::move(key));
+    }
     return out;
 }
 }  // namespace
 
-std::vector<DeviceChange> interface_changes(const std::vector<std::string>& before,
-                                            const std::vector<std::string>& after) {
-    std::unordered_set<std::string> old_set;
-    std::unordered_set<std::string> new_set;
-    const std::vector<std::string> old_paths = distinct(before, old_set);
-    const std::vector<std::string> new_paths = distinct(after, new_set);
+std::vector<DeviceChange> interface_changes(const std::vector<InterfaceInfo>& before,
+                                            const std::vector<InterfaceInfo>& after) {
+    std::set<Key> old_set;
+    std::set<Key> new_set;
+    const std::vector<Key> old_keys = distinct(before, old_set);
+    const std::vector<Key> new_keys = distinct(after, new_set);
     std::vector<DeviceChange> changes;
     // Removals first: a listener that matches a removal against its open device must see the
-    // old path go before a new one (perhaps the same device again) arrives.
-    for (const auto& p : old_paths)
-        if (!new_set.count(p)) changes.push_back({device_event_removal, p});
-    for (const auto& p : new_paths)
-        if (!old_set.count(p)) changes.push_back({device_event_arrival, p});
+    // old interface go before a new one (perhaps the same device again) arrives.
+    for (const auto& k : old_keys)
+        if (!new_set.count(k)) changes.push_back({device_event_removal, k.first});
+    for (const auto& k : new_keys)
+        if (!old_set.count(k)) changes.push_back({device_event_arrival, k.first});
     return changes;
 }
 

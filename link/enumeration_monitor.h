@@ -7,24 +7,26 @@
 #include <chrono>
 #include <functional>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "common/stop_signal.h"
 #include "link/device_events.h"
+#include "link/virtual_bus.h"
 
 namespace quelmar::link {
 
-// The interface paths present now, in the system's order; none when the system could not list
-// them at all (which is not the same as an empty bus).
-using InterfaceEnumerator = std::function<std::optional<std::vector<std::string>>()>;
+// The interfaces present now, in the system's order; none when the system could not list them
+// at all (which is not the same as an empty bus).
+using InterfaceEnumerator = std::function<std::optional<std::vector<InterfaceInfo>>()>;
 
-// What changed from one listing to the next: a removal for every path that is gone, in the
-// earlier listing's order, then an arrival for every path that is new, in the later one's. A
-// device that comes back under another path is a removal and an arrival, as when it is
-// plugged out and in again. A path listed more than once counts once.
-std::vector<DeviceChange> interface_changes(const std::vector<std::string>& before,
-                                            const std::vector<std::string>& after);
+// What changed from one listing to the next: a removal for every interface that is gone, in
+// the earlier listing's order, then an arrival for every one that is new, in the later one's.
+// An interface is its path and its hardware id: a device that comes back under another path is
+// a removal and an arrival, as when it is plugged out and in again, and so is a path that now
+// names another device (a sensor that left its bootloader for its firmware between two looks
+// and got the same node back). An interface listed more than once counts once.
+std::vector<DeviceChange> interface_changes(const std::vector<InterfaceInfo>& before,
+                                            const std::vector<InterfaceInfo>& after);
 
 // The listing side of the monitor, one look at a time, without a thread.
 class InterfaceWatch {
@@ -39,7 +41,7 @@ public:
 
 private:
     InterfaceEnumerator enumerate_;
-    std::optional<std::vector<std::string>> present_;
+    std::optional<std::vector<InterfaceInfo>> present_;
 };
 
 // The monitor's work, on the calling thread: takes the baseline, then looks once every

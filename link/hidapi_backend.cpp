@@ -31,20 +31,6 @@ std::mutex& hid_global_calls() {
     return m;
 }
 
-// Every HID interface present; none when hidapi is not usable.
-std::optional<std::vector<InterfaceInfo>> enumerate_hid() {
-    if (!hid_ready()) return std::nullopt;
-    std::vector<InterfaceInfo> out;
-    std::lock_guard lock(hid_global_calls());
-    hid_device_info* list = hid_enumerate(0, 0);
-    for (hid_device_info* d = list; d; d = d->next) {
-        if (!d->path) continue;
-        out.push_back({d->path, hardware_id_text(d->vendor_id, d->product_id)});
-    }
-    hid_free_enumeration(list);
-    return out;
-}
-
 struct HidState {
     RawHidDevice raw;
     std::atomic<std::uint8_t> report_id{0};
@@ -62,18 +48,22 @@ std::string hardware_id_text(std::uint16_t vendor_id, std::uint16_t product_id) 
     return common::format_text("HID\\VID_%04X&PID_%04X", vendor_id, product_id);
 }
 
-std::vector<InterfaceInfo> list_hid_interfaces() {
-    auto all = enumerate_hid();
-    return all ? std::move(*all) : std::vector<InterfaceInfo>{};
+std::optional<std::vector<InterfaceInfo>> try_list_hid_interfaces() {
+    if (!hid_ready()) return std::nullopt;
+    std::vector<InterfaceInfo> out;
+    std::lock_guard lock(hid_global_calls());
+    hid_device_info* list = hid_enumerate(0, 0);
+    for (hid_device_info* d = list; d; d = d->next) {
+        if (!d->path) continue;
+        out.push_back({d->path, hardware_id_text(d->vendor_id, d->product_id)});
+    }
+    hid_free_enumeration(list);
+    return out;
 }
 
-std::optional<std::vector<std::string>> hid_interface_paths() {
-    auto all = enumerate_hid();
-    if (!all) return std::nullopt;
-    std::vector<std::string> paths;
-    paths.reserve(all->size());
-    for (auto& i : *all) paths.push_back(std::move(i.path));
-    return paths;
+std::vector<InterfaceInfo> list_hid_interfaces() {
+    auto all = try_list_hid_interfaces();
+    return all ? std::move(*all) : std::vector<InterfaceInfo>{};
 }
 
 DeviceBackend make_hid_backend(RawHidDevice raw, int descriptor_report_id) {

@@ -17,9 +17,9 @@ namespace quelmar::link {
 // ("HID\VID_04D8&PID_E968"), for the discovery filter.
 std::vector<InterfaceInfo> list_hid_interfaces();
 
-// The paths of every HID interface present, for the hot-plug monitor that lists them again
-// and again; none when hidapi cannot be used at all.
-std::optional<std::vector<std::string>> hid_interface_paths();
+// The same, for the hot-plug monitor that lists them again and again: none when hidapi cannot
+// be used at all, which is not an empty bus.
+std::optional<std::vector<InterfaceInfo>> try_list_hid_interfaces();
 
 std::string hardware_id_text(std::uint16_t vendor_id, std::uint16_t product_id);
 

@@ -5,7 +5,7 @@
 namespace quelmar::link {
 
 HotplugMonitor make_hotplug_monitor(DeviceListener report) {
-    return {"hidapi enumeration", start_enumeration_monitor(hid_interface_paths, std::move(report))};
+    return {"hidapi enumeration", start_enumeration_monitor(try_list_hid_interfaces, std::move(report))};
 }
 
 }  // namespace quelmar::link

@@ -14,7 +14,7 @@
 #include "link/enumeration_monitor.h"
 
 using namespace quelmar::link;
-using Listing = std::optional<std::vector<std::string>>;
+using Listing = std::optional<std::vector<InterfaceInfo>>;
 
 namespace {
 
@@ -23,7 +23,7 @@ struct FakeEnumerator {
     std::mutex mutex;
     std::condition_variable called;
     std::deque<Listing> queued;
-    Listing last = std::vector<std::string>{};
+    Listing last = std::vector<InterfaceInfo>{};
     int calls = 0;
 
     void queue(Listing l) {
@@ -48,7 +48,15 @@ struct FakeEnumerator {
     }
 };
 
-std::vector<std::string> paths(std::initializer_list<const char*> p) { return {p.begin(), p.end()}; }
+const std::string firmware_id = "HID\\VID_04D8&PID_E968";
+const std::string bootloader_id = "HID\\VID_04D8&PID_E967";
+
+// Interfaces at these paths, all with the same hardware id.
+std::vector<InterfaceInfo> paths(std::initializer_list<const char*> p, const std::string& id = firmware_id) {
+    std::vector<InterfaceInfo> out;
+    for (const char* path : p) out.push_back({path, id});
+    return out;
+}
 
 std::string text(const std::vector<DeviceChange>& changes) {
     std::string out;
@@ -77,6 +85,20 @@ TEST(InterfaceChanges, ArrivalsAndRemovalsBetweenTwoListings) {
     // Paths are compared whole: a prefix is another interface.
     EXPECT_EQ(text(interface_changes(paths({"/dev/hidraw1"}), paths({"/dev/hidraw10"}))),
               "-/dev/hidraw1 +/dev/hidraw10 ");
+}
+
+TEST(InterfaceChanges, SamePathNamingAnotherDeviceLeftAndArrived) {
+    // The bootloader was told to start the firmware, and between two looks the sensor left
+    // and came back as its firmware on the node it had: the connect view waits for exactly
+    // this pair to connect again.
+    EXPECT_EQ(text(interface_changes(paths({"/dev/hidraw0"}, bootloader_id),
+                                     paths({"/dev/hidraw0"}, firmware_id))),
+              "-/dev/hidraw0 +/dev/hidraw0 ");
+    // Listed twice with two ids, once gone: only that one left.
+    std::vector<InterfaceInfo> both = paths({"p"}, bootloader_id);
+    both.push_back({"p", firmware_id});
+    EXPECT_EQ(text(interface_changes(both, paths({"p"}, firmware_id))), "-p ");
+    EXPECT_EQ(text(interface_changes(paths({"p"}, firmware_id), both)), "+p ");
 }
 
 TEST(InterfaceWatch, ReportsChangesSinceTheLastLookOnly) {
