@@ -101,6 +101,20 @@ TEST(CliVersion, IsTheAboutBoxsAndThePackagesVersion) {
     EXPECT_NE(metainfo.find("<release version=\"" + version + "\""), std::string::npos);
 }
 
+TEST(ProgramVersion, TheMainProgramPrintsTheSameVersionWithoutADisplay) {
+    const fs::path program = bin_dir() / "quelmar";
+    if (!fs::exists(program)) GTEST_SKIP() << "the program is not built (QUELMAR_BUILD_UI=OFF)";
+    // No platform given at all: --version must not need one.
+    const std::string out = (fs::temp_directory_path() / "quelmar-version-test.out").string();
+    const int status = std::system(("env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY " +
+                                    program.string() + " --version >" + out + " 2>&1 </dev/null")
+                                       .c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(read_file(out), "quelmar " + gui_version_of_about_box() + "\n");
+    fs::remove(out);
+}
+
 TEST(CliHelp, EverySubcommandExplainsItselfOnStandardOutput) {
     const Usage usage = listed_usage();
     ASSERT_GE(usage.names.size(), 12u) << "quelmar-cli --help lists fewer subcommands than it has";
