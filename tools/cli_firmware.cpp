@@ -126,12 +126,15 @@ constexpr const char* firmware_description =
     "  --virtual-sensor  ask the built-in virtual sensor\n"
     "  --text VERSION    judge the version text given\n";
 
-const CliRegistrar firmware_registrar({"firmware", firmware_usage, run_firmware, firmware_description});
+const CliRegistrar firmware_registrar({"firmware", firmware_usage, run_firmware,
+                                       firmware_description});
 constexpr const char* make_firmware_description =
     "Writes a firmware image that the virtual sensor's bootloader accepts and then reports as\n"
     "VERSION (at most 24 characters), for trying out an upgrade.\n";
 
-const CliRegistrar make_registrar({"make-firmware", make_usage, run_make_firmware, make_firmware_description});
+const CliRegistrar make_registrar({"make-firmware", make_usage, run_make_firmware,
+                                   make_firmware_description});
+
 }  // namespace
 
 }  // namespace quelmar::tools

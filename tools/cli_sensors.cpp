@@ -64,7 +64,8 @@ constexpr const char* sensors_description =
     "state, type, interface path), comma-separated on standard output.\n"
     "  --virtual-sensor  attach the built-in virtual sensor first, so that it is listed too\n";
 
-const CliRegistrar registrar({"sensors", "quelmar-cli sensors [--virtual-sensor]", run_sensors, sensors_description});
+const CliRegistrar registrar({"sensors", "quelmar-cli sensors [--virtual-sensor]", run_sensors,
+                              sensors_description});
 }  // namespace
 
 }  // namespace quelmar::tools

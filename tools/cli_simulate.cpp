@@ -191,12 +191,14 @@ constexpr const char* simulate_description =
     "  --download             list the results the sensor stored (gliders only)\n"
     "  --duration S           stop after S seconds\n";
 
-const CliRegistrar simulate_registrar({"simulate", simulate_usage, run_simulate, simulate_description});
+const CliRegistrar simulate_registrar({"simulate", simulate_usage, run_simulate,
+                                       simulate_description});
 constexpr const char* virtual_serial_description =
     "Puts a virtual sensor's RS232 side on a new pseudo-terminal and prints its path, for\n"
     "quelmar-cli simulate or the Platform Simulator window to talk to.\n";
 
-const CliRegistrar virtual_serial_registrar({"virtual-serial", virtual_serial_usage, run_virtual_serial, virtual_serial_description});
+const CliRegistrar virtual_serial_registrar({"virtual-serial", virtual_serial_usage,
+                                             run_virtual_serial, virtual_serial_description});
 
 }  // namespace
 

@@ -17,19 +17,26 @@ std::vector<CliCommand>& commands() {
 
 void print_usage(std::FILE* out) {
     std::fprintf(out, "usage:\n");
-    for (const auto& c : commands()) std::fprintf(out, "%s\n", c.usage);
-    std::fprintf(out, "quelmar-cli --version\nquelmar-cli NAME --help   (what NAME does and its options)\n");
+    for (const auto& c : commands())
+        std::fprintf(out, "%s\n", c.usage);
+    std::fprintf(
+        out, "quelmar-cli --version\nquelmar-cli NAME --help   (what NAME does and its options)\n");
 }
 
 void print_command_help(const CliCommand& c) {
     std::printf("usage:\n%s\n", c.usage);
-    if (c.description) std::printf("\n%s", c.description);
+    if (c.description)
+        std::printf("\n%s", c.description);
 }
 
-bool is_help(const char* arg) { return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0; }
+bool is_help(const char* arg) {
+    return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
+}
 }  // namespace
 
-void register_cli_command(const CliCommand& command) { commands().push_back(command); }
+void register_cli_command(const CliCommand& command) {
+    commands().push_back(command);
+}
 
 }  // namespace quelmar::tools
 
@@ -48,7 +55,8 @@ int main(int argc, char** argv) {
         return exit_ok;
     }
     for (const auto& c : commands()) {
-        if (std::strcmp(argv[1], c.name) != 0) continue;
+        if (std::strcmp(argv[1], c.name) != 0)
+            continue;
         // Help wins wherever it stands, so that "quelmar-cli upgrade --device X --help" explains
         // instead of writing to a sensor.
         for (int i = 2; i < argc; ++i) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,7 +12,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <utility>
 #include <vector>
 
@@ -24,7 +24,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace quelmar;
 
-fs::path bin_dir() { return fs::canonical("/proc/self/exe").parent_path(); }
+fs::path bin_dir() {
+    return fs::canonical("/proc/self/exe").parent_path();
+}
 
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,12 +45,13 @@ CliRun run_cli(const std::string& args) {
     const fs::path dir = fs::temp_directory_path() / "quelmar-cli-help-test";
     fs::remove_all(dir);
     fs::create_directories(dir);
-    const std::string command = "cd " + dir.string() + " && " + (bin_dir() / "quelmar-cli").string() +
-                                " " + args + " >" + (dir / "out").string() + " 2>" +
-                                (dir / "err").string() + " </dev/null";
+    const std::string command =
+        "cd " + dir.string() + " && " + (bin_dir() / "quelmar-cli").string() + " " + args + " >" +
+        (dir / "out").string() + " 2>" + (dir / "err").string() + " </dev/null";
     CliRun r;
     const int status = std::system(command.c_str());
-    if (WIFEXITED(status)) r.status = WEXITSTATUS(status);
+    if (WIFEXITED(status))
+        r.status = WEXITSTATUS(status);
     r.out = read_file(dir / "out");
     r.err = read_file(dir / "err");
     fs::remove(dir / "out");
@@ -71,7 +74,8 @@ Usage listed_usage() {
     for (std::string line; std::getline(lines, line);) {
         u.lines.push_back(line);
         std::smatch m;
-        if (std::regex_search(line, m, command) && seen.insert(m[1]).second) u.names.push_back(m[1]);
+        if (std::regex_search(line, m, command) && seen.insert(m[1]).second)
+            u.names.push_back(m[1]);
     }
     return u;
 }
@@ -80,7 +84,8 @@ std::string gui_version_of_about_box() {
     const std::string about = ui::about_text("", "");
     const std::string key = "GUI Version: ";
     const auto at = about.find(key);
-    if (at == std::string::npos) return {};
+    if (at == std::string::npos)
+        return {};
     return about.substr(at + key.size(), about.find('\n', at) - at - key.size());
 }
 
@@ -95,15 +100,17 @@ TEST(CliVersion, IsTheAboutBoxsAndThePackagesVersion) {
     // The package takes its version from the same place when the build is configured.
     const fs::path cpack = bin_dir().parent_path() / "CPackConfig.cmake";
     ASSERT_TRUE(fs::exists(cpack)) << cpack;
-    EXPECT_NE(read_file(cpack).find("set(CPACK_PACKAGE_VERSION \"" + version + "\")"), std::string::npos);
-    const std::string metainfo =
-        read_file(bin_dir().parent_path() / "packaging" / "example.stillmarsh.Quelmar.metainfo.xml");
+    EXPECT_NE(read_file(cpack).find("set(CPACK_PACKAGE_VERSION \"" + version + "\")"),
+              std::string::npos);
+    const std::string metainfo = read_file(bin_dir().parent_path() / "packaging" /
+                                           "example.stillmarsh.Quelmar.metainfo.xml");
     EXPECT_NE(metainfo.find("<release version=\"" + version + "\""), std::string::npos);
 }
 
 TEST(ProgramVersion, TheMainProgramPrintsTheSameVersionWithoutADisplay) {
     const fs::path program = bin_dir() / "quelmar";
-    if (!fs::exists(program)) GTEST_SKIP() << "the program is not built (QUELMAR_BUILD_UI=OFF)";
+    if (!fs::exists(program))
+        GTEST_SKIP() << "the program is not built (QUELMAR_BUILD_UI=OFF)";
     // No platform given at all: --version must not need one.
     const std::string out = (fs::temp_directory_path() / "quelmar-version-test.out").string();
     const int status = std::system(("env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY " +
@@ -144,7 +151,8 @@ TEST(CliHelp, WinsOverTheOtherArgumentsAndDoesNothingElse) {
         const CliRun r = run_cli(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "");
-        EXPECT_FALSE(fs::exists(fs::temp_directory_path() / "quelmar-cli-help-test" / "nitrate.csv"));
+        EXPECT_FALSE(
+            fs::exists(fs::temp_directory_path() / "quelmar-cli-help-test" / "nitrate.csv"));
         EXPECT_FALSE(fs::exists(fs::temp_directory_path() / "quelmar-cli-help-test" / "x.bin"));
         EXPECT_EQ(r.out, run_cli(plain).out);
     }
@@ -175,9 +183,11 @@ TEST(CliManualPage, ListsEverySubcommandOptionAndExitStatus) {
 
     const auto exit_section = page.find(".SH EXIT STATUS");
     ASSERT_NE(exit_section, std::string::npos);
-    const std::string exits = page.substr(exit_section, page.find(".SH", exit_section + 1) - exit_section);
-    for (int code : {tools::exit_ok, tools::exit_failure, tools::exit_usage, processing::process_usage,
-                     processing::process_refused, processing::process_read_error}) {
+    const std::string exits =
+        page.substr(exit_section, page.find(".SH", exit_section + 1) - exit_section);
+    for (int code :
+         {tools::exit_ok, tools::exit_failure, tools::exit_usage, processing::process_usage,
+          processing::process_refused, processing::process_read_error}) {
         EXPECT_NE(exits.find("\n.B " + std::to_string(code) + "\n"), std::string::npos) << code;
     }
 }
