@@ -1,7 +1,8 @@
 // The program: the main window, with the virtual sensor attached when started with
 // --virtual-sensor[=CHEMISTRY] (nitrate by default, or ph), its card folder kept with
 // --virtual-sensor-card DIR, its clock run N times faster with --virtual-sensor-speed N, and its
-// RS232 side on a pseudo-terminal with --virtual-sensor-serial.
+// RS232 side on a pseudo-terminal with --virtual-sensor-serial. --version prints the version the
+// About box shows and ends, without needing a display.
 
 #include <QApplication>
 #include <clocale>
@@ -11,17 +12,24 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "common/version.h"
 #include "virtual_sensor/rs232_side.h"
 #include "virtual_sensor/virtual_sensor.h"
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("quelmar %s\n", quelmar::common::program_version);
+            return 0;
+        }
+    }
     QApplication application(argc, argv);
     // The application object takes the desktop's locale for the C library too; every text the
     // program formats or reads (files, reports, dialog boxes) uses a decimal point whatever the
     // user's language, so numbers keep to "C".
     std::setlocale(LC_NUMERIC, "C");
     application.setApplicationName("quelmar");
-    application.setDesktopFileName("quelmar");
+    application.setDesktopFileName("example.stillmarsh.Quelmar");
     application.setWindowIcon(quelmar::app::program_icon());
     bool attach_virtual = false, virtual_serial = false;
     quelmar::virtual_sensor::InstrumentOptions instrument;

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "common/version.h"
+
 namespace quelmar::maintenance {
 
 struct FirmwareVersion {
@@ -31,6 +33,6 @@ struct FirmwareRelease {
 extern const std::array<FirmwareRelease, 9> firmware_releases;
 
 constexpr const char* latest_firmware_version = "1.3.3";
-constexpr const char* program_version = "1.0p";
+constexpr const char* program_version = common::program_version;
 
 }  // namespace quelmar::maintenance

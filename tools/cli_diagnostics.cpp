@@ -111,7 +111,15 @@ int run_diagnostics(int argc, char** argv) {
     return result;
 }
 
-const CliRegistrar registrar({"diagnostics", usage, run_diagnostics});
+constexpr const char* diagnostics_description =
+    "Reads a sensor's diagnostics log, its restart history or its task table and prints it\n"
+    "comma-separated.\n"
+    "  log|restarts|tasks  what to read\n"
+    "  --virtual-sensor    read the built-in virtual sensor\n"
+    "  --device PATH       read the sensor at this hidraw path (default: the first attached sensor)\n"
+    "  -o OUT              write to OUT instead of standard output\n";
+
+const CliRegistrar registrar({"diagnostics", usage, run_diagnostics, diagnostics_description});
 }  // namespace
 
 }  // namespace quelmar::tools

@@ -55,7 +55,12 @@ int run_make_examples(int argc, char** argv) {
     return ok ? exit_ok : exit_failure;
 }
 
-const CliRegistrar registrar({"make-examples", "quelmar-cli make-examples DIR", run_make_examples});
+constexpr const char* make_examples_description =
+    "Writes the synthetic raw output files of every chemistry (nitrate, phosphate, pH, TA, DIC\n"
+    "and a nitrate file without a header), whose results are known, into the folder DIR.\n";
+
+const CliRegistrar registrar({"make-examples", "quelmar-cli make-examples DIR", run_make_examples,
+                              make_examples_description});
 
 }  // namespace
 

@@ -119,8 +119,22 @@ int run_make_firmware(int argc, char** argv) {
     return exit_ok;
 }
 
-const CliRegistrar firmware_registrar({"firmware", firmware_usage, run_firmware});
-const CliRegistrar make_registrar({"make-firmware", make_usage, run_make_firmware});
+constexpr const char* firmware_description =
+    "Judges a firmware version against the releases this program knows: prints the\n"
+    "compatibility verdict, then the release table as CSV with the sensor's row marked \"*\".\n"
+    "  --device PATH     ask the sensor at this hidraw path for its version\n"
+    "  --virtual-sensor  ask the built-in virtual sensor\n"
+    "  --text VERSION    judge the version text given\n";
+
+const CliRegistrar firmware_registrar({"firmware", firmware_usage, run_firmware,
+                                       firmware_description});
+constexpr const char* make_firmware_description =
+    "Writes a firmware image that the virtual sensor's bootloader accepts and then reports as\n"
+    "VERSION (at most 24 characters), for trying out an upgrade.\n";
+
+const CliRegistrar make_registrar({"make-firmware", make_usage, run_make_firmware,
+                                   make_firmware_description});
+
 }  // namespace
 
 }  // namespace quelmar::tools

@@ -117,7 +117,17 @@ int run_process(int argc, char** argv) {
     return status;
 }
 
-const CliRegistrar registrar({"process", usage, run_process});
+constexpr const char* process_description =
+    "Turns raw output files into the processed results CSV that the processing dialogs save.\n"
+    "  --chemistry NAME  process as nutrient, ph, ta or dic (default: the file header's)\n"
+    "  -o OUT            write the results to OUT instead of standard output\n"
+    "  --log LOG         write the processing log (the dialog's log lines) to LOG\n"
+    "  --set KEY=VALUE   a header key (CHEMISTRY.SAMPLE_INTERVAL=100), applied after the header\n"
+    "  --multi           several nutrient files into one table\n"
+    "Exit status: 0 done, 2 usage error, 3 no header or another chemistry, 4 read error (the rows\n"
+    "before it are still written).\n";
+
+const CliRegistrar registrar({"process", usage, run_process, process_description});
 
 }  // namespace
 

@@ -58,7 +58,14 @@ int run_report(int argc, char** argv) {
     return result;
 }
 
-const CliRegistrar registrar({"report", usage, run_report});
+constexpr const char* report_description =
+    "Prints a sensor's full configuration report, line for line as File / Log Sensor\n"
+    "Configuration... lists it.\n"
+    "  --virtual-sensor  report on the built-in virtual sensor\n"
+    "  --device PATH     report on the sensor at this hidraw path (default: the first attached sensor)\n"
+    "  -o FILE           write the report to FILE instead of standard output\n";
+
+const CliRegistrar registrar({"report", usage, run_report, report_description});
 }  // namespace
 
 }  // namespace quelmar::tools

@@ -135,7 +135,17 @@ int run_virtual(int argc, char** argv) {
     return exit_ok;
 }
 
-const CliRegistrar registrar({"run-virtual", usage, run_virtual});
+constexpr const char* run_virtual_description =
+    "Runs the virtual instrument without a window for K measurement cycles; its raw output files\n"
+    "are left in DIR, its on-board results written as the processed output CSV.\n"
+    "  --chemistry NAME  nitrate (default) or ph\n"
+    "  --speed N         run the sensor's clock N times faster\n"
+    "  --cycles K        measurement cycles to run (required)\n"
+    "  --card DIR        the card folder for the raw output files (required)\n"
+    "  -o FILE           the on-board results (default: standard output)\n"
+    "  --truth FILE      the model ocean's true values at each result's time\n";
+
+const CliRegistrar registrar({"run-virtual", usage, run_virtual, run_virtual_description});
 
 }  // namespace
 

@@ -59,7 +59,13 @@ int run_sensors(int argc, char** argv) {
     return exit_ok;
 }
 
-const CliRegistrar registrar({"sensors", "quelmar-cli sensors [--virtual-sensor]", run_sensors});
+constexpr const char* sensors_description =
+    "Lists the sensors attached by USB as the connect view lists them (name, serial number,\n"
+    "state, type, interface path), comma-separated on standard output.\n"
+    "  --virtual-sensor  attach the built-in virtual sensor first, so that it is listed too\n";
+
+const CliRegistrar registrar({"sensors", "quelmar-cli sensors [--virtual-sensor]", run_sensors,
+                              sensors_description});
 }  // namespace
 
 }  // namespace quelmar::tools

@@ -175,8 +175,30 @@ int run_virtual_serial(int argc, char** argv) {
     return exit_ok;
 }
 
-const CliRegistrar simulate_registrar({"simulate", simulate_usage, run_simulate});
-const CliRegistrar virtual_serial_registrar({"virtual-serial", virtual_serial_usage, run_virtual_serial});
+constexpr const char* simulate_description =
+    "Stands in for the sensor's host platform (a glider or a logger) on a serial port, as the\n"
+    "Platform Simulator window does, until --duration seconds have passed or it is interrupted.\n"
+    "  --platform TYPE        seaglider, korvane or eti (required)\n"
+    "  --port PATH            the serial device, e.g. /dev/ttyUSB0 or a pseudo-terminal (required)\n"
+    "  --baud N               line speed (default 9600)\n"
+    "  --dive N               dive number\n"
+    "  --update-interval S    seconds between depth reports (default 10)\n"
+    "  --min-depth M, --max-depth M          the dive's depth range in metres (default 0 to 10)\n"
+    "  --dive-rate CM_S, --climb-rate CM_S   vertical speeds (default 10 cm/s)\n"
+    "  --salinity PSU, --temperature C       the water the platform reports\n"
+    "  --p1 N, --p2 N, --p3 N                the platform's three protocol parameters\n"
+    "  --sampling             ask the sensor for samples, every --sample-interval S seconds\n"
+    "  --download             list the results the sensor stored (gliders only)\n"
+    "  --duration S           stop after S seconds\n";
+
+const CliRegistrar simulate_registrar({"simulate", simulate_usage, run_simulate,
+                                       simulate_description});
+constexpr const char* virtual_serial_description =
+    "Puts a virtual sensor's RS232 side on a new pseudo-terminal and prints its path, for\n"
+    "quelmar-cli simulate or the Platform Simulator window to talk to.\n";
+
+const CliRegistrar virtual_serial_registrar({"virtual-serial", virtual_serial_usage,
+                                             run_virtual_serial, virtual_serial_description});
 
 }  // namespace
 

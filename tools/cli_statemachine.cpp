@@ -144,7 +144,15 @@ int run_statemachine(int argc, char** argv) {
     return result;
 }
 
-const CliRegistrar registrar({"statemachine", usage, run_statemachine});
+constexpr const char* statemachine_description =
+    "Works on state machine files (\".asm\": 77-byte records, \".dat\": 102-byte records).\n"
+    "  summary           the state machine summary CSV, as the editor saves it\n"
+    "  dryrun            the dry run from state N (--start N), with --timeout-state M as the\n"
+    "                    state a time-out leads to\n"
+    "  convert           rewrite IN in the format OUT's extension names\n"
+    "  -o OUT.csv        write to OUT.csv instead of standard output\n";
+
+const CliRegistrar registrar({"statemachine", usage, run_statemachine, statemachine_description});
 }  // namespace
 
 }  // namespace quelmar::tools

@@ -93,7 +93,14 @@ int run_upgrade(int argc, char** argv) {
     return outcome.result == 0 ? exit_ok : exit_failure;
 }
 
-const CliRegistrar registrar({"upgrade", usage, run_upgrade});
+constexpr const char* upgrade_description =
+    "Writes a firmware image to a sensor whose bootloader runs, or with --bootloader a bootloader\n"
+    "image to a sensor running its firmware; exits with 0 only on \"Upgrade complete\".\n"
+    "  --bootloader      write a bootloader image\n"
+    "  --device PATH     the sensor at this hidraw path\n"
+    "  --virtual-sensor  a virtual sensor that starts in its bootloader\n";
+
+const CliRegistrar registrar({"upgrade", usage, run_upgrade, upgrade_description});
 }  // namespace
 
 }  // namespace quelmar::tools

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "common/version.h"
 #include "protocol/device_records.h"
 
 namespace quelmar::ui {
@@ -46,7 +47,7 @@ constexpr const char* sensor_port_pins_text =
     "Communication Port\n\n  PIN 1: 12-16 VDC\n  PIN 2: GND\n  PIN 3: USB VBus/5V\n  PIN 4: NC\n"
     "  PIN 5: USB DP\n  PIN 6: USB DM\n  PIN 7: RS232 SENSOR-RX\n  PIN 8: RS232 SENSOR-TX\n\n"
     "Mating plug type: SubConn MCIL8F\nwith MCDLS-F locking sleeve\n";
-constexpr const char* gui_version = "1.0p";
+constexpr const char* gui_version = common::program_version;
 std::string about_text(const std::string& device_type, const std::string& firmware_version);
 
 }  // namespace quelmar::ui
