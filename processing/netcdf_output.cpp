@@ -244,6 +244,8 @@ void write_globals(NetcdfFile& f, const ResultProvenance& p, std::time_t now) {
         f.text_attribute(NC_GLOBAL, "raw_files", joined(names));
     }
     f.text_attribute(NC_GLOBAL, "processing_parameters", joined(p.parameters));
+    if (!p.fields.empty())
+        f.text_attribute(NC_GLOBAL, "processing_dialog_fields", joined(p.fields));
 }
 
 // Defines the variable of one column and returns its id; -1 after a failure.

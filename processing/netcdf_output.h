@@ -27,6 +27,9 @@ struct ResultProvenance {
     std::string chemistry;                // "Nitrate", "pH", "TA", "DIC", ...
     std::vector<std::string> raw_files;   // the raw output files read
     std::vector<std::string> parameters;  // "KEY=VALUE", in the order applied
+    // The processing dialog's parameter fields as processed ("Label=text"), when a dialog
+    // made the results: a field edited by hand overrides the header's key.
+    std::vector<std::string> fields;
     std::string command;                  // what produced them: a command line or a dialog
 };
 
