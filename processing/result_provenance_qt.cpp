@@ -79,7 +79,9 @@ ResultProvenance RawProcessingDialog::result_provenance() {
     p.command = windowTitle().toStdString();
     if (file_.is_open()) {
         p.raw_files = {file_.path()};
-        p.parameters = header_key_lines(file_, chemistry_ == Chemistry::ph);
+        // The header block only, even for pH (whose scan reads to the end): reading a whole
+        // deployment again would stall the window, and the fields below are what was used.
+        p.parameters = header_key_lines(file_, false);
     }
     p.fields = shown_parameter_fields(parameters_area_);
     return p;

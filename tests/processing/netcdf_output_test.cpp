@@ -373,34 +373,27 @@ TEST_F(NetcdfOutput, HeaderKeyLinesAreThoseTheReadersTake) {
     EXPECT_EQ(c, '%');
 }
 
-TEST(NetcdfColumns, NamesUnitsAndStandardNames) {
-    EXPECT_EQ(column_variable("Nitrite (Short.uM)").name, "nitrite_short");
-    EXPECT_EQ(column_variable("Nitrite (Short.uM)").standard_name,
-              "mole_concentration_of_nitrite_in_sea_water");
-    EXPECT_EQ(column_variable("Iron (Long.uM)").standard_name,
-              "mole_concentration_of_dissolved_iron_in_sea_water");
-    EXPECT_EQ(column_variable("Silicate (Medium.uM)").units, "umol L-1");
-    EXPECT_EQ(column_variable("Absorbance (Std2.L)").name, "absorbance_standard2_long");
-    EXPECT_EQ(column_variable("DO (ml/l)").units, "mL L-1");
-    EXPECT_EQ(column_variable("Depth (m)").standard_name, "depth");
-    const ColumnVariable odd = column_variable("9 lives (%)");
-    EXPECT_EQ(odd.name, "column_9_lives");
-    EXPECT_EQ(odd.kind, CellKind::number);
-}
-
-TEST(NetcdfColumns, TimeCellsAndFormats) {
-    EXPECT_EQ(time_cell_seconds("01/01/2026 00:00:00"), 1767225600.0);
+TEST(NetcdfColumns, TimeCellsThatAreNoTimes) {
     EXPECT_EQ(time_cell_seconds("29/02/2024 23:59:59"), 1709251199.0);
-    EXPECT_EQ(time_cell_seconds("4294967295"), 4294967295.0);
     EXPECT_EQ(time_cell_seconds("01/13/2026 00:00:00"), std::nullopt);
     EXPECT_EQ(time_cell_seconds("1/1/2026 0:0:0"), std::nullopt);
     EXPECT_EQ(time_cell_seconds(""), std::nullopt);
     EXPECT_EQ(time_cell_seconds("12x"), std::nullopt);
-    EXPECT_EQ(result_format_of_path("/a/b/RESULTS.NC"), ResultFormat::netcdf);
     EXPECT_EQ(result_format_of_path("results.nc.csv"), ResultFormat::csv);
-    EXPECT_EQ(result_format_of_path("nc"), ResultFormat::csv);
-    EXPECT_EQ(result_format_from_name("netcdf"), ResultFormat::netcdf);
-    EXPECT_EQ(result_format_from_name("NetCDF"), std::nullopt);
+}
+
+TEST(NetcdfColumns, SettingsGivenWithoutAHeaderAreTheParameters) {
+    const fs::path raw = fs::path(testing::TempDir()) / "netcdf_no_header.csv";
+    ExampleOptions o;
+    o.header = false;
+    std::ofstream(raw, std::ios::binary) << ta_example(o);
+    ProcessRequest request;
+    request.files = {raw.string()};
+    request.chemistry = Chemistry::ta;
+    request.settings = {"CHEMISTRY.TYPE=7", "CHEMISTRY.MEASUREMENT_CHANNEL=0"};
+    ProcessOutcome out;
+    run_process_request(request, out);
+    EXPECT_EQ(out.provenance.parameters, request.settings);
 }
 
 }  // namespace
