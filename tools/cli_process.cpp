@@ -25,8 +25,10 @@ namespace {
 constexpr const char* usage =
     "quelmar-cli process [--chemistry nutrient|ph|ta|dic] [-o OUT.csv|OUT.nc] "
     "[--format csv|netcdf] [--log LOG] [--set KEY=VALUE ...] FILE\n"
-    "quelmar-cli process --multi [-o OUT.csv|OUT.nc] [--format csv|netcdf] [--log LOG] FILE...\n"
-    "  (NetCDF when OUT ends in .nc or with --format netcdf; NetCDF needs -o)";
+    "quelmar-cli process --multi [-o OUT.csv|OUT.nc] [--format csv|netcdf] [--log LOG] FILE...";
+constexpr const char* format_note =
+    "The results are CSV, or NetCDF when OUT ends in .nc or with --format netcdf (into a file\n"
+    "only). On a terminal, inputs over 8 MB show a progress bar on standard error.";
 
 // Smaller inputs are done before a bar would be worth reading.
 constexpr std::uint64_t progress_bar_min_bytes = 8u << 20;
@@ -101,7 +103,7 @@ int run_process(int argc, char** argv) {
                 return usage_error("--set needs KEY=VALUE", nullptr);
             request.settings.push_back(v);
         } else if (std::strcmp(a, "--help") == 0) {
-            std::printf("usage:\n%s\n", usage);
+            std::printf("usage:\n%s\n%s\n", usage, format_note);
             return exit_ok;
         } else if (a[0] == '-' && a[1] != '\0') {
             return usage_error("unknown option", a);
