@@ -29,6 +29,7 @@ bool MultiNutrientProcessingDialog::start() {
     std::vector<std::string> paths;
     for (const QString& p : chosen)
         paths.push_back(p.toStdString());
+    paths_ = paths;
     auto outcome = std::make_shared<MultiFileOutcome>();
     run_in_background(
         [this, paths, outcome](const PassControl& control) {

@@ -24,6 +24,10 @@ class MultiNutrientProcessingDialog : public RawProcessingDialog {
     std::string read_parameters() override { return {}; }
     Pass make_pass() override { return {}; }
     std::vector<ResultColumn> result_columns() const override;
+    ResultProvenance result_provenance() override;
+
+  private:
+    std::vector<std::string> paths_;  // the files of the batch
 };
 
 }  // namespace quelmar::processing

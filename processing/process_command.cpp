@@ -4,6 +4,7 @@
 #include "processing/data_pass.h"
 #include "processing/dic_engine.h"
 #include "processing/header_scan.h"
+#include "processing/netcdf_output.h"
 #include "processing/nutrient_engine.h"
 #include "processing/ph_engine.h"
 #include "processing/processing_messages.h"
@@ -52,9 +53,15 @@ struct NutrientReaderTraits {
         return apply_nutrient_key(line, s, NutrientReader::single_file);
     }
     static std::string check(const Settings& s) { return check_nutrient_settings(s); }
-    static PassStats pass(RawSource& f, const Settings& s, ResultTable& t, ProcessingLog& l) {
+    static std::string name(const Settings& s) {
+        const std::string n = nutrient_name(s.chemistry);
+        return n.empty() ? "Nutrient" : n;
+    }
+    static constexpr bool keys_to_end = false;
+    static PassStats pass(RawSource& f, const Settings& s, ResultTable& t, ProcessingLog& l,
+                          const PassControl& c) {
         t.set_columns(nutrient_columns(s.chemistry));
-        return run_nutrient_pass(f, s, t, l);
+        return run_nutrient_pass(f, s, t, l, c);
     }
 };
 
@@ -65,9 +72,12 @@ struct PhReaderTraits {
     static Settings defaults() { return ph_scan_defaults(); }
     static bool key(std::string_view line, Settings& s) { return apply_ph_key(line, s); }
     static std::string check(const Settings& s) { return check_ph_settings(s); }
-    static PassStats pass(RawSource& f, const Settings& s, ResultTable& t, ProcessingLog& l) {
+    static std::string name(const Settings&) { return "pH"; }
+    static constexpr bool keys_to_end = true;  // the pH scan reads to the end of the file
+    static PassStats pass(RawSource& f, const Settings& s, ResultTable& t, ProcessingLog& l,
+                          const PassControl& c) {
         t.set_columns(ph_columns());
-        return run_ph_pass(f, s, t, l);
+        return run_ph_pass(f, s, t, l, c);
     }
 };
 
@@ -78,9 +88,12 @@ struct TaReaderTraits {
     static Settings defaults() { return ta_scan_defaults(); }
     static bool key(std::string_view line, Settings& s) { return apply_ta_key(line, s); }
     static std::string check(const Settings& s) { return check_ta_settings(s); }
-    static PassStats pass(RawSource& f, const Settings& s, ResultTable& t, ProcessingLog& l) {
+    static std::string name(const Settings&) { return "TA"; }
+    static constexpr bool keys_to_end = false;
+    static PassStats pass(RawSource& f, const Settings& s, ResultTable& t, ProcessingLog& l,
+                          const PassControl& c) {
         t.set_columns(ta_columns());
-        return run_ta_pass(f, s, t, l);
+        return run_ta_pass(f, s, t, l, c);
     }
 };
 
@@ -91,14 +104,18 @@ struct DicReaderTraits {
     static Settings defaults() { return dic_scan_defaults(); }
     static bool key(std::string_view line, Settings& s) { return apply_dic_key(line, s); }
     static std::string check(const Settings& s) { return check_dic_settings(s); }
-    static PassStats pass(RawSource& f, const Settings& s, ResultTable& t, ProcessingLog& l) {
+    static std::string name(const Settings&) { return "DIC"; }
+    static constexpr bool keys_to_end = false;
+    static PassStats pass(RawSource& f, const Settings& s, ResultTable& t, ProcessingLog& l,
+                          const PassControl& c) {
         t.set_columns(dic_columns());
-        return run_dic_pass(f, s, t, l);
+        return run_dic_pass(f, s, t, l, c);
     }
 };
 
 template <class Traits>
-void process_single(RawFile& file, const ProcessRequest& request, ProcessOutcome& out) {
+void process_single(RawFile& file, const ProcessRequest& request, ProcessOutcome& out,
+                    const PassControl& control) {
     const ProcessingTexts& texts = processing_texts(Traits::chemistry);
     typename Traits::Settings settings;
     const HeaderScan scan = Traits::scan(file, settings);
@@ -135,7 +152,13 @@ void process_single(RawFile& file, const ProcessRequest& request, ProcessOutcome
         out.status = process_refused;
         return;
     }
-    const PassStats stats = Traits::pass(file, settings, out.table, out.log);
+    out.provenance.chemistry = Traits::name(settings);
+    out.provenance.raw_files = request.files;
+    if (scan.header_found)
+        out.provenance.parameters = header_key_lines(file, Traits::keys_to_end);
+    for (const std::string& kv : request.settings)
+        out.provenance.parameters.push_back(kv);
+    const PassStats stats = Traits::pass(file, settings, out.table, out.log, control);
     out.has_rows = true;
     if (stats.status == PassStatus::read_error) {
         out.messages.push_back(io_error_text);
@@ -194,7 +217,8 @@ bool chemistry_accepted(Chemistry reader, ChemistryType code) {
     return false;
 }
 
-void run_process_request(const ProcessRequest& request, ProcessOutcome& out) {
+void run_process_request(const ProcessRequest& request, ProcessOutcome& out,
+                         const PassControl& control) {
     if (request.multi) {
         if (!request.settings.empty() || request.chemistry) {
             out.messages.push_back(
@@ -203,7 +227,8 @@ void run_process_request(const ProcessRequest& request, ProcessOutcome& out) {
             out.status = process_usage;
             return;
         }
-        const MultiFileOutcome m = run_multi_nutrient(request.files, out.table, out.log);
+        const MultiFileOutcome m = run_multi_nutrient(request.files, out.table, out.log, control);
+        out.provenance = multi_nutrient_provenance(request.files);
         out.has_rows = true;
         for (const auto& path : m.unopened)
             out.messages.push_back(common::format_text("Can't open file %s", path.c_str()));
@@ -241,16 +266,16 @@ void run_process_request(const ProcessRequest& request, ProcessOutcome& out) {
     }
     switch (*chemistry) {
         case Chemistry::nutrient:
-            process_single<NutrientReaderTraits>(file, request, out);
+            process_single<NutrientReaderTraits>(file, request, out, control);
             break;
         case Chemistry::ph:
-            process_single<PhReaderTraits>(file, request, out);
+            process_single<PhReaderTraits>(file, request, out, control);
             break;
         case Chemistry::ta:
-            process_single<TaReaderTraits>(file, request, out);
+            process_single<TaReaderTraits>(file, request, out, control);
             break;
         case Chemistry::dic:
-            process_single<DicReaderTraits>(file, request, out);
+            process_single<DicReaderTraits>(file, request, out, control);
             break;
     }
 }

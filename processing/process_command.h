@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "processing/data_pass.h"
+#include "processing/netcdf_output.h"
 #include "processing/processing_log.h"
 #include "processing/result_table.h"
 
@@ -36,8 +38,13 @@ struct ProcessOutcome {
     bool has_rows = false;              // whether the table is to be written
     ResultTable table;
     ProcessingLog log;
+    // The chemistry, files and parameters the rows were made with (the command is the
+    // caller's to fill in).
+    ResultProvenance provenance;
 };
 
-void run_process_request(const ProcessRequest& request, ProcessOutcome& outcome);
+// The control's progress reports the data pass of each file in turn (bytes of that file).
+void run_process_request(const ProcessRequest& request, ProcessOutcome& outcome,
+                         const PassControl& control = {});
 
 }  // namespace quelmar::processing

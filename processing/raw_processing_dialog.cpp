@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "ui/prompts.h"
+#include "ui/save_target.h"
 #include "common/text.h"
 #include "processing/processing_log_model_qt.h"
 #include "processing/result_table_model_qt.h"
@@ -289,20 +290,28 @@ void RawProcessingDialog::process_pressed() {
 void RawProcessingDialog::save_pressed() {
     if (busy() || !save_allowed_)
         return;
-    QString path = ui::choose_save_file(this, QStringLiteral("Processed Results Output File"),
-                                         QStringLiteral("CSV Files (*.csv)"));
+    // The type chosen completes a name typed without an extension; the extension decides
+    // the format.
+    QString type;
+    QString path = ui::choose_save_file(
+        this, QStringLiteral("Processed Results Output File"),
+        QStringLiteral("CSV Files (*.csv);;NetCDF Files (*.nc)"), QString(), &type);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".csv");
-        // The file dialog asked about the name as typed, not about the one with ".csv".
+        path = qs(ui::save_target(path.toStdString(), type.toStdString(), "csv"));
+        // The file dialog asked about the name as typed, not about the completed one.
         if (QFileInfo::exists(path) &&
             !ui::ask_yes_no(
                 this, QStringLiteral("Save Processed Output"),
                 QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path)))
             return;
     }
-    const SaveOutcome saved = save_results(table_, path.toStdString());
+    const std::string target = path.toStdString();
+    const ResultFormat format = result_format_of_path(target);
+    const SaveOutcome saved =
+        save_results_as(format, table_, target,
+                        format == ResultFormat::netcdf ? result_provenance() : ResultProvenance{});
     if (!saved.message.empty())
         ui::show_message(this, QStringLiteral("Save Processed Output"), qs(saved.message),
                           saved.ok ? ui::PromptIcon::information : ui::PromptIcon::error);

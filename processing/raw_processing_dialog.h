@@ -76,6 +76,8 @@ class RawProcessingDialog : public QDialog {
     virtual std::string read_parameters() = 0;
     virtual Pass make_pass() = 0;
     virtual std::vector<ResultColumn> result_columns() const = 0;
+    // How the results were made, for a NetCDF save (result_provenance_qt.cpp).
+    virtual ResultProvenance result_provenance();
 
     QVBoxLayout* parameters_layout() const { return parameters_layout_; }
     QWidget* parameters_area() const { return parameters_area_; }
@@ -120,6 +122,10 @@ class RawProcessingDialog : public QDialog {
 
     friend class MultiNutrientProcessingDialog;
 };
+
+// The parameter fields of the dialog's forms as "Label=text" lines ("Group: Label=text"
+// inside a group box).
+std::vector<std::string> shown_parameter_fields(QWidget* area);
 
 // Combo boxes and edits filled from the choice tables and read back through the form rules.
 QComboBox* make_choice_box(std::span<const Choice> choices, QWidget* parent);

@@ -1,12 +1,19 @@
 // quelmar-cli process: a raw output file (or several nutrient files) to the processed results
-// CSV the processing dialogs save, on standard output or into a file.
+// the processing dialogs save: CSV on standard output or into a file, or NetCDF into a file.
+// On a terminal, a large input shows a progress bar on standard error.
 
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/csv_writer.h"
+#include "common/progress_bar.h"
+#include "processing/netcdf_output.h"
 #include "processing/process_command.h"
 #include "processing/result_table.h"
 #include "tools/cli.h"
@@ -16,9 +23,36 @@ namespace quelmar::tools {
 namespace {
 
 constexpr const char* usage =
-    "quelmar-cli process [--chemistry nutrient|ph|ta|dic] [-o OUT.csv] [--log LOG] "
-    "[--set KEY=VALUE ...] FILE\n"
-    "quelmar-cli process --multi [-o OUT.csv] [--log LOG] FILE...";
+    "quelmar-cli process [--chemistry nutrient|ph|ta|dic] [-o OUT.csv|OUT.nc] "
+    "[--format csv|netcdf] [--log LOG] [--set KEY=VALUE ...] FILE\n"
+    "quelmar-cli process --multi [-o OUT.csv|OUT.nc] [--format csv|netcdf] [--log LOG] FILE...";
+
+// Smaller inputs are done before a bar would be worth reading.
+constexpr std::uint64_t progress_bar_min_bytes = 8u << 20;
+
+std::uint64_t input_bytes(const std::vector<std::string>& files) {
+    std::uint64_t total = 0;
+    for (const auto& f : files) {
+        struct stat st {};
+        if (::stat(f.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            total += static_cast<std::uint64_t>(st.st_size);
+    }
+    return total;
+}
+
+std::size_t terminal_width() {
+    winsize ws{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 1)
+        return ws.ws_col - 1;  // the last column would wrap on some terminals
+    return 79;
+}
+
+std::string command_line(int argc, char** argv) {
+    std::string line = "quelmar-cli";
+    for (int i = 0; i < argc; ++i)
+        line += std::string(" ") + argv[i];
+    return line;
+}
 
 int usage_error(const char* what, const char* arg) {
     std::fprintf(stderr, "quelmar-cli process: %s%s%s\nusage:\n%s\n", what, arg ? " " : "",
@@ -30,6 +64,7 @@ int usage_error(const char* what, const char* arg) {
 int run_process(int argc, char** argv) {
     processing::ProcessRequest request;
     std::string output, log_path;
+    std::optional<processing::ResultFormat> format;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -47,6 +82,13 @@ int run_process(int argc, char** argv) {
             if (!v)
                 return usage_error("-o needs a file name", nullptr);
             output = v;
+        } else if (std::strcmp(a, "--format") == 0) {
+            const char* v = value();
+            if (!v)
+                return usage_error("--format needs csv or netcdf", nullptr);
+            format = processing::result_format_from_name(v);
+            if (!format)
+                return usage_error("unknown format", v);
         } else if (std::strcmp(a, "--log") == 0) {
             const char* v = value();
             if (!v)
@@ -57,9 +99,6 @@ int run_process(int argc, char** argv) {
             if (!v || !std::strchr(v, '='))
                 return usage_error("--set needs KEY=VALUE", nullptr);
             request.settings.push_back(v);
-        } else if (std::strcmp(a, "--help") == 0) {
-            std::printf("usage:\n%s\n", usage);
-            return exit_ok;
         } else if (a[0] == '-' && a[1] != '\0') {
             return usage_error("unknown option", a);
         } else {
@@ -68,6 +107,26 @@ int run_process(int argc, char** argv) {
     }
     if (request.files.empty())
         return usage_error("no raw output file given", nullptr);
+    if (!format)
+        format = output.empty() ? processing::ResultFormat::csv
+                                : processing::result_format_of_path(output);
+    if (*format == processing::ResultFormat::netcdf && output.empty())
+        return usage_error("NetCDF is not written to standard output: give -o FILE.nc", nullptr);
+
+    // The bar only where someone watches and the wait is long.
+    std::optional<common::ProgressBar> bar;
+    common::SuccessiveFilesProgress files_progress;
+    processing::PassControl control;
+    const std::uint64_t total = input_bytes(request.files);
+    if (isatty(STDERR_FILENO) && total > progress_bar_min_bytes) {
+        bar.emplace(total, terminal_width(), [](const std::string& text) {
+            std::fputs(text.c_str(), stderr);
+            std::fflush(stderr);
+        });
+        control.progress = [&](std::uint64_t done, std::uint64_t file_total) {
+            bar->update(files_progress.add(done, file_total));
+        };
+    }
 
     processing::ProcessOutcome outcome;
     // The whole log goes to disk line by line as the pass writes it; what the outcome keeps
@@ -82,8 +141,12 @@ int run_process(int argc, char** argv) {
             });
     }
     try {
-        processing::run_process_request(request, outcome);
+        processing::run_process_request(request, outcome, control);
+        if (bar)
+            bar->finish();
     } catch (const std::exception& e) {
+        if (bar)
+            bar->finish();
         std::fprintf(stderr, "quelmar-cli process: processing stopped: %s\n", e.what());
         return exit_failure;
     }
@@ -108,7 +171,9 @@ int run_process(int argc, char** argv) {
             return exit_failure;
         }
     } else {
-        const auto saved = processing::save_results(outcome.table, output);
+        outcome.provenance.command = command_line(argc, argv);
+        const auto saved =
+            processing::save_results_as(*format, outcome.table, output, outcome.provenance);
         if (!saved.ok) {
             std::fprintf(stderr, "%s\n", saved.message.c_str());
             return exit_failure;
@@ -118,9 +183,12 @@ int run_process(int argc, char** argv) {
 }
 
 constexpr const char* process_description =
-    "Turns raw output files into the processed results CSV that the processing dialogs save.\n"
+    "Turns raw output files into the processed results the processing dialogs save: CSV, or\n"
+    "NetCDF-CF when OUT ends in .nc or with --format netcdf (into a file only). On a terminal,\n"
+    "inputs over 8 MB show a progress bar on standard error.\n"
     "  --chemistry NAME  process as nutrient, ph, ta or dic (default: the file header's)\n"
     "  -o OUT            write the results to OUT instead of standard output\n"
+    "  --format FORMAT   csv or netcdf (default: from OUT's extension, else csv)\n"
     "  --log LOG         write the processing log (the dialog's log lines) to LOG\n"
     "  --set KEY=VALUE   a header key (CHEMISTRY.SAMPLE_INTERVAL=100), applied after the header\n"
     "  --multi           several nutrient files into one table\n"

@@ -1,0 +1,594 @@
+#include "processing/netcdf_output.h"
+
+#include <netcdf.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/text.h"
+#include "maintenance/firmware_versions.h"
+
+namespace quelmar::processing {
+
+namespace {
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool ends_with(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+constexpr const char* epoch_units = "seconds since 1970-01-01 00:00:00 UTC";
+constexpr const char* micromolar = "umol L-1";  // µM as UDUNITS writes it
+
+// The three optical paths of a nutrient sensor, as the column titles abbreviate them.
+std::string path_name(const std::string& abbreviation) {
+    if (abbreviation == "M" || abbreviation == "Medium")
+        return "medium";
+    if (abbreviation == "S" || abbreviation == "Short")
+        return "short";
+    if (abbreviation == "L" || abbreviation == "Long")
+        return "long";
+    return lower(abbreviation);
+}
+
+std::string nutrient_standard_name(const std::string& nutrient) {
+    if (nutrient == "Nitrate" || nutrient == "Nitrite" || nutrient == "Phosphate" ||
+        nutrient == "Silicate")
+        return "mole_concentration_of_" + lower(nutrient) + "_in_sea_water";
+    if (nutrient == "Iron")
+        return "mole_concentration_of_dissolved_iron_in_sea_water";
+    return {};  // the multi-file list may mix nutrients: no single name fits
+}
+
+// Letters, digits and '_', starting with a letter: a name every NetCDF reader takes.
+std::string plain_name(const std::string& title) {
+    std::string name;
+    for (char c : title) {
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        else if (!name.empty() && name.back() != '_')
+            name += '_';
+    }
+    while (!name.empty() && name.back() == '_')
+        name.pop_back();
+    if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0])))
+        name = "column_" + name;
+    return name;
+}
+
+std::string iso_time(std::time_t t) {
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return buffer;
+}
+
+std::string base_name(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        if (!text.empty())
+            text += '\n';
+        text += line;
+    }
+    return text;
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+long long days_from_civil(long long y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+bool digits(const std::string& s, std::size_t at, std::size_t n, unsigned& value) {
+    value = 0;
+    for (std::size_t i = at; i < at + n; ++i) {
+        if (i >= s.size() || !std::isdigit(static_cast<unsigned char>(s[i])))
+            return false;
+        value = value * 10 + static_cast<unsigned>(s[i] - '0');
+    }
+    return true;
+}
+
+std::optional<double> number_cell(const std::string& text) {
+    double v = 0;
+    const char* end = text.data() + text.size();
+    const auto r = std::from_chars(text.data(), end, v);
+    if (r.ec != std::errc() || r.ptr != end || std::isnan(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<int> integer_cell(const std::string& text) {
+    int v = 0;
+    const char* end = text.data() + text.size();
+    const auto r = std::from_chars(text.data(), end, v);
+    if (r.ec != std::errc() || r.ptr != end || v == NC_FILL_INT)
+        return std::nullopt;
+    return v;
+}
+
+constexpr signed char flag_good = 1;
+constexpr signed char flag_bad = 2;
+
+// One NetCDF file being written under a temporary name; every failure after the first is
+// ignored, and the first one is what the user is told.
+class NetcdfFile {
+  public:
+    ~NetcdfFile() { abandon(); }
+
+    bool create(const std::string& path) {
+        path_ = path;
+        std::string pattern = path + ".XXXXXX";
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        const int fd = mkstemp(name.data());
+        if (fd < 0)
+            return false;
+        ::close(fd);
+        temp_ = name.data();
+        return check(nc_create(temp_.c_str(), NC_CLOBBER | NC_NETCDF4 | NC_CLASSIC_MODEL, &id_),
+                     "cannot create");
+    }
+
+    bool check(int status, const char* what) {
+        if (status != NC_NOERR && error_.empty())
+            error_ = std::string(what) + ": " + nc_strerror(status);
+        return status == NC_NOERR;
+    }
+    bool ok() const { return error_.empty(); }
+    int id() const { return id_; }
+    const std::string& error() const { return error_; }
+
+    void text_attribute(int var, const char* name, const std::string& value) {
+        if (ok())
+            check(nc_put_att_text(id_, var, name, value.size(), value.data()),
+                  "cannot write an attribute");
+    }
+
+    // Closes the file, flushes it to disk and moves it over the target.
+    bool commit() {
+        if (id_ >= 0) {
+            const int status = nc_close(id_);
+            id_ = -1;
+            check(status, "cannot close");
+        }
+        if (ok()) {
+            const int fd = ::open(temp_.c_str(), O_RDONLY);
+            if (fd < 0 || fsync(fd) != 0)
+                system_error("cannot write");
+            if (fd >= 0)
+                ::close(fd);
+        }
+        if (ok()) {
+            // An existing file keeps its permissions; a new one gets 0666 & ~umask, not
+            // mkstemp's 0600, as the CSV does.
+            struct stat st {};
+            if (::stat(path_.c_str(), &st) == 0) {
+                ::chmod(temp_.c_str(), st.st_mode & 07777);
+            } else {
+                const mode_t mask = ::umask(0);
+                ::umask(mask);
+                ::chmod(temp_.c_str(), 0666 & ~mask);
+            }
+            if (std::rename(temp_.c_str(), path_.c_str()) != 0)
+                system_error("cannot replace " + path_);
+            else
+                temp_.clear();
+        }
+        abandon();
+        return ok();
+    }
+
+    void abandon() {
+        if (id_ >= 0) {
+            nc_abort(id_);
+            id_ = -1;
+        }
+        if (!temp_.empty()) {
+            std::remove(temp_.c_str());
+            temp_.clear();
+        }
+    }
+
+  private:
+    void system_error(const std::string& what) {
+        if (error_.empty())
+            error_ = what + ": " + std::strerror(errno);
+    }
+    std::string path_;
+    std::string temp_;
+    std::string error_;
+    int id_ = -1;
+};
+
+void write_globals(NetcdfFile& f, const ResultProvenance& p, std::time_t now) {
+    const std::string program = std::string("Quelmar ") + maintenance::program_version;
+    f.text_attribute(NC_GLOBAL, "Conventions", "CF-1.8");
+    f.text_attribute(NC_GLOBAL, "title",
+                     "Processed " + (p.chemistry.empty() ? std::string("sensor") : p.chemistry) +
+                         " results");
+    f.text_attribute(NC_GLOBAL, "source", program);
+    f.text_attribute(NC_GLOBAL, "history",
+                     iso_time(now) + " " + (p.command.empty() ? program : p.command));
+    f.text_attribute(NC_GLOBAL, "date_created", iso_time(now));
+    if (!p.chemistry.empty())
+        f.text_attribute(NC_GLOBAL, "chemistry", p.chemistry);
+    if (!p.raw_files.empty()) {
+        std::vector<std::string> names;
+        for (const auto& path : p.raw_files)
+            names.push_back(base_name(path));
+        f.text_attribute(NC_GLOBAL, "raw_files", joined(names));
+    }
+    f.text_attribute(NC_GLOBAL, "processing_parameters", joined(p.parameters));
+    if (!p.fields.empty())
+        f.text_attribute(NC_GLOBAL, "processing_dialog_fields", joined(p.fields));
+}
+
+// Defines the variable of one column and returns its id; -1 after a failure.
+int define_column(NetcdfFile& f, const ColumnVariable& v, const std::string& title, int time_dim,
+                  std::size_t text_length, bool has_missing_time) {
+    const int nc = f.id();
+    int var = -1;
+    switch (v.kind) {
+        case CellKind::time:
+        case CellKind::number: {
+            f.check(nc_def_var(nc, v.name.c_str(), NC_DOUBLE, 1, &time_dim, &var),
+                    "cannot define a variable");
+            // Coordinates have no missing values; a time cell that is no time (which the
+            // engines never write) is the one reason to give the time a fill value.
+            if (f.ok() && (v.kind == CellKind::number || has_missing_time)) {
+                const double fill = NC_FILL_DOUBLE;
+                f.check(nc_put_att_double(nc, var, "_FillValue", NC_DOUBLE, 1, &fill),
+                        "cannot write an attribute");
+            }
+            break;
+        }
+        case CellKind::integer: {
+            f.check(nc_def_var(nc, v.name.c_str(), NC_INT, 1, &time_dim, &var),
+                    "cannot define a variable");
+            const int fill = NC_FILL_INT;
+            if (f.ok())
+                f.check(nc_put_att_int(nc, var, "_FillValue", NC_INT, 1, &fill),
+                        "cannot write an attribute");
+            break;
+        }
+        case CellKind::flag: {
+            f.check(nc_def_var(nc, v.name.c_str(), NC_BYTE, 1, &time_dim, &var),
+                    "cannot define a variable");
+            const signed char fill = NC_FILL_BYTE;
+            const signed char values[] = {flag_good, flag_bad};
+            if (f.ok())
+                f.check(nc_put_att_schar(nc, var, "_FillValue", NC_BYTE, 1, &fill),
+                        "cannot write an attribute");
+            if (f.ok())
+                f.check(nc_put_att_schar(nc, var, "flag_values", NC_BYTE, 2, values),
+                        "cannot write an attribute");
+            f.text_attribute(var, "flag_meanings", "good bad");
+            break;
+        }
+        case CellKind::text: {
+            // The classic model has no string type: a character array padded with NULs.
+            int dims[2] = {time_dim, -1};
+            f.check(nc_def_dim(nc, (v.name + "_strlen").c_str(), std::max<std::size_t>(text_length, 1),
+                               &dims[1]),
+                    "cannot define a dimension");
+            if (f.ok())
+                f.check(nc_def_var(nc, v.name.c_str(), NC_CHAR, 2, dims, &var),
+                        "cannot define a variable");
+            break;
+        }
+    }
+    if (!f.ok())
+        return -1;
+    f.text_attribute(var, "long_name", title);
+    if (!v.units.empty())
+        f.text_attribute(var, "units", v.units);
+    if (!v.standard_name.empty())
+        f.text_attribute(var, "standard_name", v.standard_name);
+    if (v.kind == CellKind::time) {
+        f.text_attribute(var, "calendar", "standard");
+        if (v.name == "time")
+            f.text_attribute(var, "axis", "T");
+    }
+    if (v.standard_name == "depth")
+        f.text_attribute(var, "positive", "down");
+    return f.ok() ? var : -1;
+}
+
+void write_column(NetcdfFile& f, int var, const ColumnVariable& v,
+                  const std::vector<std::vector<std::string>>& rows, std::size_t column,
+                  std::size_t text_length) {
+    if (!f.ok() || rows.empty())
+        return;
+    const int nc = f.id();
+    static const std::string empty;
+    auto cell = [&](std::size_t r) -> const std::string& {
+        return column < rows[r].size() ? rows[r][column] : empty;
+    };
+    const std::size_t start[2] = {0, 0};
+    switch (v.kind) {
+        case CellKind::time:
+        case CellKind::number: {
+            std::vector<double> values(rows.size(), NC_FILL_DOUBLE);
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                const auto x = v.kind == CellKind::time ? time_cell_seconds(cell(r))
+                                                        : number_cell(cell(r));
+                if (x)
+                    values[r] = *x;
+            }
+            const std::size_t count[1] = {rows.size()};
+            f.check(nc_put_vara_double(nc, var, start, count, values.data()),
+                    "cannot write the values");
+            break;
+        }
+        case CellKind::integer: {
+            std::vector<int> values(rows.size(), NC_FILL_INT);
+            for (std::size_t r = 0; r < rows.size(); ++r)
+                if (const auto x = integer_cell(cell(r)))
+                    values[r] = *x;
+            const std::size_t count[1] = {rows.size()};
+            f.check(nc_put_vara_int(nc, var, start, count, values.data()),
+                    "cannot write the values");
+            break;
+        }
+        case CellKind::flag: {
+            std::vector<signed char> values(rows.size(), NC_FILL_BYTE);
+            for (std::size_t r = 0; r < rows.size(); ++r) {
+                if (cell(r) == "good")
+                    values[r] = flag_good;
+                else if (cell(r) == "bad")
+                    values[r] = flag_bad;
+            }
+            const std::size_t count[1] = {rows.size()};
+            f.check(nc_put_vara_schar(nc, var, start, count, values.data()),
+                    "cannot write the values");
+            break;
+        }
+        case CellKind::text: {
+            const std::size_t width = std::max<std::size_t>(text_length, 1);
+            std::vector<char> chars(rows.size() * width, '\0');
+            for (std::size_t r = 0; r < rows.size(); ++r)
+                std::memcpy(chars.data() + r * width, cell(r).data(),
+                            std::min(cell(r).size(), width));
+            const std::size_t count[2] = {rows.size(), width};
+            f.check(nc_put_vara_text(nc, var, start, count, chars.data()),
+                    "cannot write the values");
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<ResultFormat> result_format_from_name(const std::string& name) {
+    if (name == "csv")
+        return ResultFormat::csv;
+    if (name == "netcdf")
+        return ResultFormat::netcdf;
+    return std::nullopt;
+}
+
+ResultFormat result_format_of_path(const std::string& path) {
+    return ends_with(lower(path), ".nc") ? ResultFormat::netcdf : ResultFormat::csv;
+}
+
+std::vector<std::string> header_key_lines(RawSource& source, bool to_end) {
+    constexpr std::size_t max_lines = 4096;
+    constexpr std::string_view prefix = "%QUELMAR.";
+    std::vector<std::string> keys;
+    bool header = false;
+    if (source.rewind()) {
+        LineReader reader(source, 64 << 10);
+        std::string_view line;
+        while (reader.next(line)) {
+            if (is_header_start(line)) {
+                header = true;
+                continue;
+            }
+            if (!to_end && is_header_end(line))
+                break;
+            if (line.substr(0, prefix.size()) != prefix || line.find('=') == line.npos ||
+                keys.size() >= max_lines)
+                continue;
+            keys.emplace_back(line.substr(prefix.size(), common::max_text_length));
+        }
+    }
+    source.rewind();
+    if (!header)
+        keys.clear();  // without a header the readers take no key line from the file
+    return keys;
+}
+
+ResultProvenance multi_nutrient_provenance(const std::vector<std::string>& paths) {
+    ResultProvenance p;
+    p.chemistry = "Nutrient (multi-file)";
+    p.raw_files = paths;
+    for (const auto& path : paths) {
+        p.parameters.push_back("[" + base_name(path) + "]");
+        RawFile file;
+        if (file.open(path))
+            for (auto& kv : header_key_lines(file, false))
+                p.parameters.push_back(std::move(kv));
+    }
+    return p;
+}
+
+ColumnVariable column_variable(const std::string& title) {
+    using K = CellKind;
+    if (title == "Time (platform)")
+        return {"time", K::time, epoch_units, "time"};
+    if (title == "Time (sensor)")
+        return {"sensor_time", K::time, epoch_units, ""};
+    if (title == "Depth (m)")
+        return {"depth", K::number, "m", "depth"};
+    if (title == "S (PSU)")
+        return {"salinity", K::number, "1", "sea_water_practical_salinity"};
+    if (title == "T (degC)")
+        return {"temperature", K::number, "degree_C", "sea_water_temperature"};
+    // The platform reports oxygen as millilitres of gas per litre of sea water.
+    if (title == "DO (ml/l)")
+        return {"dissolved_oxygen", K::number, "mL L-1", "volume_fraction_of_oxygen_in_sea_water"};
+    if (title == "pH")
+        return {"ph", K::number, "1", "sea_water_ph_reported_on_total_scale"};
+    if (title == "r")
+        return {"r", K::number, "1", ""};
+    if (title == "r (adjusted)")
+        return {"r_adjusted", K::number, "1", ""};
+    if (title == "T (thermistor)" || title == "Temperature (C)")
+        return {"thermistor_temperature", K::number, "degree_C", ""};
+    // TA is computed from the acid's molarity per litre: µmol per litre, not per kilogram.
+    if (title == "TA (uM)")
+        return {"ta", K::number, micromolar, "sea_water_alkalinity_expressed_as_mole_equivalent"};
+    if (title == "DIC (umol/kg)")
+        return {"dic", K::number, "umol kg-1",
+                "moles_of_dissolved_inorganic_carbon_per_unit_mass_in_sea_water"};
+    if (title == "Meas State")
+        return {"measurement_state", K::integer, "", ""};
+    if (title == "Sample Step (V)")
+        return {"sample_step", K::number, "V", ""};
+    if (title == "CRM Step (V)")
+        return {"crm_step", K::number, "V", ""};
+    if (title == "Validity")
+        return {"validity", K::flag, "", ""};
+    if (title == "Sensor Name")
+        return {"sensor_name", K::text, "", ""};
+    if (title == "Absorbance LED1")
+        return {"absorbance_led1", K::number, "1", ""};
+    if (title == "Absorbance LED2")
+        return {"absorbance_led2", K::number, "1", ""};
+    // "Absorbance (Std1.M)": the reading and the path.
+    if (title.rfind("Absorbance (", 0) == 0 && ends_with(title, ")")) {
+        const std::string inner = title.substr(12, title.size() - 13);
+        const auto dot = inner.find('.');
+        if (dot != std::string::npos) {
+            std::string reading = lower(inner.substr(0, dot));
+            if (reading == "std1" || reading == "std2")
+                reading = "standard" + reading.substr(3);
+            return {"absorbance_" + reading + "_" + path_name(inner.substr(dot + 1)), K::number,
+                    "1", ""};
+        }
+    }
+    // "Nitrate (Medium.uM)", or "Nutrient (Medium:uM)" when the type is not one name.
+    if (ends_with(title, "uM)")) {
+        const auto open = title.find(" (");
+        const auto sep = title.find_first_of(".:", open == std::string::npos ? 0 : open);
+        if (open != std::string::npos && sep != std::string::npos) {
+            const std::string nutrient = title.substr(0, open);
+            const std::string path = title.substr(open + 2, sep - open - 2);
+            return {plain_name(nutrient) + "_" + path_name(path), K::number, micromolar,
+                    nutrient_standard_name(nutrient)};
+        }
+    }
+    return {plain_name(title), K::number, "", ""};
+}
+
+std::optional<double> time_cell_seconds(const std::string& text) {
+    unsigned d = 0, mo = 0, y = 0, h = 0, mi = 0, s = 0;
+    if (text.size() == 19 && text[2] == '/' && text[5] == '/' && text[10] == ' ' &&
+        text[13] == ':' && text[16] == ':' && digits(text, 0, 2, d) && digits(text, 3, 2, mo) &&
+        digits(text, 6, 4, y) && digits(text, 11, 2, h) && digits(text, 14, 2, mi) &&
+        digits(text, 17, 2, s)) {
+        if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 60)
+            return std::nullopt;
+        return static_cast<double>(days_from_civil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s);
+    }
+    // A time beyond the date form's range is written as its number of seconds.
+    std::uint32_t seconds = 0;
+    const char* end = text.data() + text.size();
+    const auto r = std::from_chars(text.data(), end, seconds);
+    if (text.empty() || r.ec != std::errc() || r.ptr != end)
+        return std::nullopt;
+    return static_cast<double>(seconds);
+}
+
+SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,
+                        const ResultProvenance& provenance) {
+    SaveOutcome out;
+    const auto titles = table.titles();
+    const auto rows = table.rows();
+    // The NetCDF library keeps global state without locks: saves run one at a time, from
+    // the window's thread or the command line.
+    NetcdfFile f;
+    if (!f.create(path)) {
+        if (f.error().empty()) {
+            out.message = common::format_text("Unable to open %s for write", path.c_str());
+            return out;
+        }
+    }
+    std::vector<ColumnVariable> vars;
+    std::vector<std::size_t> text_lengths;
+    bool missing_time = false;
+    for (std::size_t c = 0; c < titles.size(); ++c) {
+        ColumnVariable v = column_variable(titles[c]);
+        // Two columns never share a name, whatever their titles.
+        const std::string base = v.name;
+        for (int n = 2; std::any_of(vars.begin(), vars.end(),
+                                    [&](const ColumnVariable& o) { return o.name == v.name; });
+             ++n)
+            v.name = base + "_" + std::to_string(n);
+        std::size_t length = 0;
+        for (const auto& row : rows) {
+            if (c >= row.size())
+                continue;
+            length = std::max(length, row[c].size());
+            if (v.kind == CellKind::time && !time_cell_seconds(row[c]))
+                missing_time = true;
+        }
+        vars.push_back(v);
+        text_lengths.push_back(length);
+    }
+    int time_dim = -1;
+    if (f.ok())
+        f.check(nc_def_dim(f.id(), "time", rows.empty() ? NC_UNLIMITED : rows.size(), &time_dim),
+                "cannot define the time dimension");
+    write_globals(f, provenance, std::time(nullptr));
+    std::vector<int> ids;
+    for (std::size_t c = 0; c < titles.size() && f.ok(); ++c)
+        ids.push_back(
+            define_column(f, vars[c], titles[c], time_dim, text_lengths[c], missing_time));
+    if (f.ok())
+        f.check(nc_enddef(f.id()), "cannot define the file");
+    for (std::size_t c = 0; c < ids.size() && f.ok(); ++c)
+        write_column(f, ids[c], vars[c], rows, c, text_lengths[c]);
+    if (!f.commit()) {
+        out.message = common::format_text("Failed to save %s: %s", path.c_str(), f.error().c_str());
+        return out;
+    }
+    out.ok = true;
+    out.rows_written = rows.size();
+    if (!rows.empty())
+        out.message = common::format_text("Processed Output saved to %s", path.c_str());
+    return out;
+}
+
+SaveOutcome save_results_as(ResultFormat format, const ResultTable& table,
+                            const std::string& path, const ResultProvenance& provenance) {
+    return format == ResultFormat::netcdf ? save_netcdf(table, path, provenance)
+                                          : save_results(table, path);
+}
+
+}  // namespace quelmar::processing

@@ -1,0 +1,74 @@
+#pragma once
+// The processed results as a NetCDF file that follows the CF conventions (CF-1.8, NetCDF-4
+// classic model), for data centres and analysis tools that read NetCDF rather than CSV.
+//
+// The file holds the same rows as the processed CSV: one `time` coordinate from the platform
+// time column (seconds since 1970-01-01 UTC), and one variable per other result column, named
+// after what it holds, with the CSV column title as its long_name, its units and, where the
+// CF standard name table has one, its standard_name. Every value is read from the cell text
+// the CSV would hold, so the two agree to the printed digits; cells that hold no number
+// (empty, or "nan" from a computation on missing averages) are the variable's _FillValue.
+//
+// Like the CSV, the file is written beside the target under a temporary name and renamed
+// over it only when complete: a failed save leaves what was there before.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "processing/raw_file.h"
+#include "processing/result_table.h"
+
+namespace quelmar::processing {
+
+// How a set of results was made, recorded in the file's global attributes so that the
+// results can be made again.
+struct ResultProvenance {
+    std::string chemistry;                // "Nitrate", "pH", "TA", "DIC", ...
+    std::vector<std::string> raw_files;   // the raw output files read
+    std::vector<std::string> parameters;  // "KEY=VALUE", in the order applied
+    // The processing dialog's parameter fields as processed ("Label=text"), when a dialog
+    // made the results: a field edited by hand overrides the header's key.
+    std::vector<std::string> fields;
+    std::string command;                  // what produced them: a command line or a dialog
+};
+
+enum class ResultFormat { csv, netcdf };
+
+// "csv" or "netcdf" (as given to --format).
+std::optional<ResultFormat> result_format_from_name(const std::string& name);
+// NetCDF for a name ending in ".nc" (any case), else CSV.
+ResultFormat result_format_of_path(const std::string& path);
+
+// The header key lines of a raw output file as "KEY=VALUE" (without "%QUELMAR."), in file
+// order, up to the header's end (or to the end of the file when `to_end`, for a reader
+// whose scan reads the whole file). Rewinds the source before and after. At most a few
+// thousand lines of at most 255 characters are kept, whatever the file holds.
+std::vector<std::string> header_key_lines(RawSource& source, bool to_end);
+
+// The multi-file nutrient batch: each file's header key lines under a "[file name]" line.
+ResultProvenance multi_nutrient_provenance(const std::vector<std::string>& paths);
+
+// Writes the table as NetCDF. The message is shown to the user as for the CSV save.
+SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,
+                        const ResultProvenance& provenance);
+
+// The CSV or the NetCDF save.
+SaveOutcome save_results_as(ResultFormat format, const ResultTable& table,
+                            const std::string& path, const ResultProvenance& provenance);
+
+// What a result column becomes in the NetCDF file (exposed for the tests).
+enum class CellKind { time, number, integer, flag, text };
+struct ColumnVariable {
+    std::string name;
+    CellKind kind = CellKind::number;
+    std::string units;          // empty: none
+    std::string standard_name;  // empty: none in the CF table
+};
+ColumnVariable column_variable(const std::string& title);
+
+// The seconds since 1970-01-01 of a time cell ("DD/MM/YYYY HH:MM:SS", or the plain number
+// written for a time the date form cannot show); nullopt when the text is neither.
+std::optional<double> time_cell_seconds(const std::string& text);
+
+}  // namespace quelmar::processing
