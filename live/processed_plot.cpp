@@ -124,7 +124,47 @@ bool ProcessedPlot::add_point(std::uint32_t x, double y) {
             --*selected_;
         }
     }
+    if (value_title_)
+        fit_value_range();
     return true;
+}
+
+void ProcessedPlot::drop_oldest(std::size_t count) {
+    const std::size_t before = store_.dropped();
+    store_.drop_oldest(count);
+    const std::size_t gone = store_.dropped() - before;
+    if (selected_) {
+        if (*selected_ < gone)
+            selected_.reset();
+        else
+            *selected_ -= gone;
+    }
+    if (value_title_)
+        fit_value_range();
+}
+
+void ProcessedPlot::clear() {
+    store_.clear();
+    zoom_.reset();
+    selected_.reset();
+    if (value_title_)
+        fit_value_range();
+}
+
+void ProcessedPlot::set_value_title(std::string title) {
+    value_title_ = std::move(title);
+    fit_value_range();
+}
+
+void ProcessedPlot::fit_value_range() {
+    // A tenth of the spread above and below keeps the extreme points off the frame; a single
+    // value gets a band of its own size around it (or of one unit around zero).
+    const double lo = store_.data_min();
+    const double hi = store_.data_max();
+    double margin = (hi - lo) / 10;
+    if (!(margin > 0) || !std::isfinite(margin))
+        margin = std::max(std::fabs(hi) / 10, 1.0);
+    store_.set_value_range(lo - margin, hi + margin);
 }
 
 void ProcessedPlot::set_chemistry(protocol::ChemistryType type) {
@@ -205,7 +245,10 @@ void ProcessedPlot::layout(int width, int height, ProcessedPlotScene& scene) {
     for (const YTick& tick : y_ticks(r.ymin, r.ymax, plot)) {
         scene.texts.push_back({tick.text, {L, tick.y - 10, L + 30, tick.y + 10}, TextAlign::right});
     }
-    if (chemistry_) {
+    if (value_title_) {
+        scene.texts.push_back(
+            {*value_title_, {L + 5, T, plot.left + 60, plot.top}, TextAlign::left});
+    } else if (chemistry_) {
         if (auto range = chemistry_value_range(*chemistry_)) {
             scene.texts.push_back(
                 {range->title, {L + 5, T, plot.left + 60, plot.top}, TextAlign::left});

@@ -69,8 +69,17 @@ constexpr double selection_radius = 10.0;
 
 class ProcessedPlot {
   public:
+    explicit ProcessedPlot(std::size_t capacity = point_capacity) : store_(capacity) {}
+
     // A result arrives. False when refused (its value is not a finite number).
     bool add_point(std::uint32_t x, double y);
+    // Drops the oldest `count` points; a selected point among them is no longer selected.
+    void drop_oldest(std::size_t count);
+    // No points, full range, no selection.
+    void clear();
+    // Values of one kind named `title` (a results column) in place of a chemistry's: the y axis
+    // is titled so and its range follows the data, with a margin, instead of a default range.
+    void set_value_title(std::string title);
     // The chemistry may have changed: its default value range (widened to the data) becomes the
     // full value range. A code not known changes no range and leaves no y-axis title.
     void set_chemistry(protocol::ChemistryType type);
@@ -92,16 +101,20 @@ class ProcessedPlot {
     const ZoomStack& zoom() const { return zoom_; }
     std::optional<std::size_t> selected() const { return selected_; }
     std::optional<protocol::ChemistryType> chemistry() const { return chemistry_; }
+    const std::optional<std::string>& value_title() const { return value_title_; }
 
     // Lays out the current range on a client area of width x height; stores every drawn
     // point's pixel position for the mouse handling.
     void layout(int width, int height, ProcessedPlotScene& scene);
 
   private:
+    void fit_value_range();
+
     PointStore store_;
     ZoomStack zoom_;
     std::optional<std::size_t> selected_;
     std::optional<protocol::ChemistryType> chemistry_;
+    std::optional<std::string> value_title_;
 };
 
 }  // namespace quelmar::live
