@@ -36,7 +36,8 @@ struct ProcessedPlotGeometry {
     bool plotted = false;  // false: too small, only the background is drawn
 };
 
-ProcessedPlotGeometry processed_plot_geometry(int width, int height);
+// `left_margin`: pixels left of the plot for the value labels (40 for the live graph's).
+ProcessedPlotGeometry processed_plot_geometry(int width, int height, int left_margin = 40);
 
 // The y tick labels of a value range on a plot `plot_height` pixels high: their values and
 // texts. None when the plot is too low for two ticks or the range is empty.
@@ -45,7 +46,10 @@ struct YTick {
     int y = 0;
     std::string text;
 };
-std::vector<YTick> y_ticks(double ymin, double ymax, const PlotArea& plot);
+// `step_decimals`: as many decimals as the step needs (values of any size, such as a results
+// column's) instead of the live graph's fixed formats.
+std::vector<YTick> y_ticks(double ymin, double ymax, const PlotArea& plot,
+                           bool step_decimals = false);
 
 // The white line a drag draws from its start to the pointer, along the direction it mostly
 // goes, with end marks; nothing while it is not more than 2 pixels long.

@@ -329,5 +329,49 @@ TEST(ProcessedPlotResults, ColumnTitleAndRangeFittedToTheData) {
     EXPECT_FALSE(has(texts_of(scene), "pH"));
 }
 
+TEST(ProcessedPlotResults, ValueLabelsOfAnySizeAreWholeAndDistinct) {
+    ProcessedPlotScene scene;
+    // Alkalinity in the tens of thousands: the plot moves right to leave the labels room.
+    ProcessedPlot ta(5001);
+    ta.set_value_title("TA (uM)");
+    ta.add_point(1000, 11090);
+    ta.add_point(2000, 11120);
+    ta.layout(size, size, scene);
+    std::size_t widest = 0;
+    std::vector<std::string> labels;
+    for (const PlotText& t : scene.texts)
+        if (t.align == TextAlign::right) {
+            labels.push_back(t.text);
+            widest = std::max(widest, t.text.size());
+            EXPECT_GE(t.box.right - t.box.left, 8 * static_cast<int>(t.text.size())) << t.text;
+            EXPECT_LT(t.box.right, scene.geometry.plot.left);
+        }
+    ASSERT_GE(labels.size(), 2u);
+    EXPECT_EQ(5u, widest);
+    EXPECT_GT(scene.geometry.plot.left, 40);
+    EXPECT_EQ(scene.white_lines[1].x0, scene.geometry.plot.left - 5);
+
+    // Absorbances a few millionths apart: every label tells its tick from the next.
+    ProcessedPlot absorbance(5001);
+    absorbance.set_value_title("Absorbance (Std1.M)");
+    absorbance.add_point(1000, 0.000120);
+    absorbance.add_point(2000, 0.000180);
+    absorbance.layout(size, size, scene);
+    labels.clear();
+    for (const PlotText& t : scene.texts)
+        if (t.align == TextAlign::right)
+            labels.push_back(t.text);
+    ASSERT_GE(labels.size(), 2u);
+    EXPECT_EQ(labels.end(), std::adjacent_find(labels.begin(), labels.end()));
+    EXPECT_EQ("0.000120", labels.front()) << testing::PrintToString(labels);  // steps of 8e-6
+
+    // The live graph keeps its place and formats.
+    ProcessedPlot live;
+    live.set_chemistry(protocol::chemistry::ta);
+    live.add_point(1000, 11090);
+    live.layout(size, size, scene);
+    EXPECT_EQ(40, scene.geometry.plot.left);
+}
+
 }  // namespace
 }  // namespace quelmar::live
