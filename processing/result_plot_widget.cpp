@@ -69,21 +69,30 @@ void ResultPlotWidget::update_column_box() {
     bool same = listed == listed_ && static_cast<std::size_t>(shown) == listed.size();
     for (int i = 0; same && i < shown; ++i)
         same = column_box_->itemText(i).toStdString() == titles_[listed[static_cast<std::size_t>(i)]];
-    if (same)
-        return;
-    listed_ = std::move(listed);
     const QSignalBlocker block(column_box_);
-    column_box_->clear();
-    for (std::size_t c : listed_) {
-        column_box_->addItem(QString::fromStdString(titles_[c]));
-        if (c == series_.column())
-            column_box_->setCurrentIndex(column_box_->count() - 1);
+    if (!same) {
+        listed_ = std::move(listed);
+        column_box_->clear();
+        for (std::size_t c : listed_)
+            column_box_->addItem(QString::fromStdString(titles_[c]));
     }
+    for (std::size_t i = 0; i < listed_.size(); ++i)
+        if (listed_[i] == series_.column() && column_box_->currentIndex() != static_cast<int>(i))
+            column_box_->setCurrentIndex(static_cast<int>(i));
+}
+
+void ResultPlotWidget::set_main_column(std::size_t column) {
+    if (chosen_ || column == series_.column())
+        return;
+    series_.choose_column(column);
+    revision_ = UINT64_MAX;
+    refresh();
 }
 
 void ResultPlotWidget::column_chosen(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= listed_.size())
         return;
+    chosen_ = true;
     series_.choose_column(listed_[static_cast<std::size_t>(index)]);
     revision_ = UINT64_MAX;
     refresh();

@@ -26,6 +26,9 @@ class ResultPlotWidget : public QWidget {
     ResultPlotWidget(const ResultTable& table, Chemistry chemistry, QWidget* parent = nullptr);
 
     void refresh();
+    // The chemistry's main result is in `column` (the nutrient path the sensor reports, say):
+    // plotted unless the user has chosen a column.
+    void set_main_column(std::size_t column);
 
     live::ProcessedGraphControl* graph() const { return graph_; }
     QComboBox* column_box() const { return column_box_; }
@@ -40,6 +43,7 @@ class ResultPlotWidget : public QWidget {
     const ResultTable& table_;
     ResultSeries series_;
     std::uint64_t revision_ = UINT64_MAX;
+    bool chosen_ = false;  // the user picked the column
     std::vector<std::string> titles_;
     std::vector<std::size_t> listed_;  // the columns the box lists, in its order
     QComboBox* column_box_ = nullptr;

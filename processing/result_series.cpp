@@ -87,6 +87,17 @@ std::size_t main_result_column(Chemistry chemistry) {
     return 1;
 }
 
+std::size_t nutrient_output_column(std::uint8_t output_channel) {
+    switch (output_channel) {
+        case 2:
+            return 3;
+        case 0:
+            return 4;
+        default:
+            return 2;
+    }
+}
+
 bool plottable_title(const std::string& title) {
     return title.rfind("Time (", 0) != 0;
 }

@@ -31,6 +31,9 @@ std::optional<std::uint32_t> cell_time(std::string_view cell);
 // The column holding a chemistry's main result: the concentration (Medium path) for nutrients,
 // pH, TA, DIC.
 std::size_t main_result_column(Chemistry chemistry);
+// The nutrient column of the path a sensor reports (output channel 1 Medium, 2 Short, 0 Long);
+// Medium for Adaptive or a value not known.
+std::size_t nutrient_output_column(std::uint8_t output_channel);
 // Whether a column may be plotted against time: not one of the time columns.
 bool plottable_title(const std::string& title);
 

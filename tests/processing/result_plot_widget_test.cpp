@@ -159,6 +159,34 @@ TEST_F(ResultPlot, AnotherColumnReplotsAndANewRunClearsTheOldPoints) {
     EXPECT_NE(before, after);
 }
 
+TEST_F(ResultPlot, NutrientGraphStartsOnThePathTheSensorReports) {
+    ExampleOptions o;
+    o.cycles = 3;
+    std::string text = nutrient_example(o);
+    const std::string key = "OUTPUT_CHANNEL_SELECTION=";
+    const std::size_t at = text.find(key);
+    ASSERT_NE(std::string::npos, at);
+    text.replace(at + key.size(), text.find('\n', at) - at - key.size(), "0");  // Long
+    prompts.choose(write("long.csv", text));
+    NutrientProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    d.process_pressed();
+    wait(d);
+    ResultPlotWidget* plot = d.result_plot();
+    EXPECT_EQ("Nitrate (Long.uM)", plot->column_box()->currentText().toStdString());
+    EXPECT_EQ(expected(d.results(), 4), plotted(*plot));
+
+    d.output->setCurrentIndex(1);  // Short
+    EXPECT_EQ("Nitrate (Short.uM)", plot->column_box()->currentText().toStdString());
+    EXPECT_EQ(expected(d.results(), 3), plotted(*plot));
+
+    // Once the user has picked a column, the output choice no longer moves the graph.
+    plot->column_box()->setCurrentIndex(plot->column_box()->findText("T (degC)"));
+    d.output->setCurrentIndex(0);  // Medium
+    EXPECT_EQ("T (degC)", plot->column_box()->currentText().toStdString());
+    EXPECT_EQ(7u, plot->column());
+}
+
 TEST_F(ResultPlot, MultiFileDialogPlotsEveryFilesRows) {
     ExampleOptions o;
     o.cycles = 3;

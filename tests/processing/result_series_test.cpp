@@ -51,6 +51,11 @@ TEST(ResultCells, MainResultIsEachChemistrysConcentration) {
     EXPECT_EQ(dic_columns()[main_result_column(Chemistry::dic)].title, "DIC (umol/kg)");
     EXPECT_EQ(nutrient_columns(protocol::chemistry::nitrate)[platform_time_column].title,
               "Time (platform)");
+    const auto nitrate = nutrient_columns(protocol::chemistry::nitrate);
+    EXPECT_EQ(nitrate[nutrient_output_column(1)].title, "Nitrate (Medium.uM)");
+    EXPECT_EQ(nitrate[nutrient_output_column(2)].title, "Nitrate (Short.uM)");
+    EXPECT_EQ(nitrate[nutrient_output_column(0)].title, "Nitrate (Long.uM)");
+    EXPECT_EQ(nitrate[nutrient_output_column(254)].title, "Nitrate (Medium.uM)");
     EXPECT_FALSE(plottable_title("Time (sensor)"));
     EXPECT_TRUE(plottable_title("T (degC)"));
 }
