@@ -65,32 +65,6 @@ std::vector<std::string> row(std::uint32_t t, const std::string& value,
     return {common::sensor_time_text(t), value, other};
 }
 
-TEST(ResultSeriesFollowing, OnlyNewRowsAreReadAndCellsThatAreNoNumbersSkipped) {
-    ResultTable table({{"Time (platform)", 15}, {"pH", 10}, {"Note", 10}});
-    ResultSeries series(1);
-    table.add_row(row(100, "7.9", "a"));
-    table.add_row(row(200, "", ""));
-    table.add_row({"not a time", "8.0", "b"});
-    table.add_row({"300"});  // short row: no value cell
-    ResultSeries::Change c = series.update(table);
-    EXPECT_TRUE(c.restarted);
-    EXPECT_EQ(c.added, (std::vector<SeriesPoint>{{100, 7.9}}));
-    EXPECT_TRUE(series.has_numbers(1));
-    EXPECT_FALSE(series.has_numbers(2));
-
-    c = series.update(table);
-    EXPECT_FALSE(c.restarted);
-    EXPECT_TRUE(c.added.empty());
-    EXPECT_EQ(c.dropped, 0u);
-
-    table.add_row(row(400, "8.1", "2"));
-    c = series.update(table);
-    EXPECT_FALSE(c.restarted);
-    EXPECT_EQ(c.added, (std::vector<SeriesPoint>{{400, 8.1}}));
-    EXPECT_TRUE(series.has_numbers(2));
-    EXPECT_EQ(series.size(), 2u);
-}
-
 TEST(ResultSeriesFollowing, RowsTheTableDropsLeaveTheSeries) {
     ResultTable table({{"Time (platform)", 15}, {"v", 10}});
     ResultSeries series(1);
