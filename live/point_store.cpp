@@ -8,7 +8,7 @@ namespace quelmar::live {
 bool PointStore::add(std::uint32_t x, double y) {
     if (!std::isfinite(y))
         return false;
-    const bool drop = points_.size() >= point_capacity;
+    const bool drop = points_.size() >= capacity_;
     if (drop) {
         points_.erase(points_.begin());
         ++dropped_;
@@ -27,6 +27,27 @@ bool PointStore::add(std::uint32_t x, double y) {
     full_.ymin = std::min(full_.ymin, y);
     full_.ymax = std::max(full_.ymax, y);
     return true;
+}
+
+void PointStore::drop_oldest(std::size_t count) {
+    count = std::min(count, points_.size());
+    if (count == 0)
+        return;
+    points_.erase(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(count));
+    dropped_ += count;
+    if (points_.empty()) {
+        const PlotRange values{0, 0, full_.ymin, full_.ymax};
+        full_ = values;
+        data_min_ = data_max_ = 0;
+        return;
+    }
+    rescan_after_drop();
+}
+
+void PointStore::clear() {
+    points_.clear();
+    full_ = {};
+    data_min_ = data_max_ = 0;
 }
 
 void PointStore::rescan_after_drop() {

@@ -19,7 +19,8 @@ PlotPoint point_of(QMouseEvent* event) {
 }
 }  // namespace
 
-ProcessedGraphControl::ProcessedGraphControl(QWidget* parent) : QWidget(parent) {
+ProcessedGraphControl::ProcessedGraphControl(QWidget* parent, std::size_t capacity)
+    : QWidget(parent), plot_(capacity) {
     setObjectName(QStringLiteral("QUELMAR_DB_PROC_GRAPH_CONTROL"));
     setCursor(Qt::ArrowCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -48,6 +49,22 @@ void ProcessedGraphControl::add_point(quint32 x, double y) {
                 render();
         },
         Qt::QueuedConnection);
+}
+
+void ProcessedGraphControl::add_points(std::size_t drop, const std::vector<Sample>& samples) {
+    plot_.drop_oldest(drop);
+    for (const Sample& s : samples)
+        plot_.add_point(s.x, s.y);
+    render();
+}
+
+void ProcessedGraphControl::replace_points(const std::vector<Sample>& samples) {
+    plot_.clear();
+    add_points(0, samples);
+}
+
+void ProcessedGraphControl::set_value_title(const QString& title) {
+    plot_.set_value_title(title.toStdString());
 }
 
 void ProcessedGraphControl::reset() {

@@ -9,6 +9,9 @@
 //                               Qt::QueuedConnection);
 // and after each batch queues redraw() likewise. "Reset Graph" calls reset().
 // The store keeps the newest 400 points: a 401st drops the oldest.
+//
+// The processing dialogs make one with room for all their results and hand it whole batches
+// (add_points, drop_oldest), each drawn once.
 
 #include <QImage>
 #include <QWidget>
@@ -23,7 +26,8 @@ namespace quelmar::live {
 class ProcessedGraphControl : public QWidget {
     Q_OBJECT
   public:
-    explicit ProcessedGraphControl(QWidget* parent = nullptr);
+    explicit ProcessedGraphControl(QWidget* parent = nullptr,
+                                   std::size_t capacity = point_capacity);
 
     // Points, ranges, zoom level and selection.
     const ProcessedPlot& plot() const { return plot_; }
@@ -35,6 +39,19 @@ class ProcessedGraphControl : public QWidget {
     const ProcessedPlotGeometry& geometry() const { return scene_.geometry; }
     // True while a drag is in progress.
     bool dragging() const { return dragging_; }
+
+    // Takes in a batch of results (as add_point does, one by one) after dropping the oldest
+    // `drop` points, then redraws once.
+    struct Sample {
+        quint32 x;
+        double y;
+    };
+    void add_points(std::size_t drop, const std::vector<Sample>& samples);
+    // Only these points, full range, no selection; redraws once.
+    void replace_points(const std::vector<Sample>& samples);
+    // Titles the value axis and fits its range to the data (see ProcessedPlot); shown at the
+    // next redraw.
+    void set_value_title(const QString& title);
 
   public slots:
     // The chemistry type may have changed: applies its default value range and redraws.

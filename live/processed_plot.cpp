@@ -49,16 +49,16 @@ std::optional<ChemistryValueRange> chemistry_value_range(protocol::ChemistryType
     }
 }
 
-ProcessedPlotGeometry processed_plot_geometry(int width, int height) {
+ProcessedPlotGeometry processed_plot_geometry(int width, int height, int left_margin) {
     ProcessedPlotGeometry g;
     g.right = std::max(width, 0);
     g.bottom = std::max(height, 0);
-    g.plot = {g.left + 40, g.top + 40, g.right - 40, g.bottom - 40};
+    g.plot = {g.left + left_margin, g.top + 40, g.right - 40, g.bottom - 40};
     g.plotted = g.plot.right - g.plot.left >= 35 && g.plot.bottom - g.plot.top >= 35;
     return g;
 }
 
-std::vector<YTick> y_ticks(double ymin, double ymax, const PlotArea& plot) {
+std::vector<YTick> y_ticks(double ymin, double ymax, const PlotArea& plot, bool step_decimals) {
     std::vector<YTick> ticks;
     const int h = plot.height();
     const int divisions = h / 35 - 1;
@@ -77,10 +77,14 @@ std::vector<YTick> y_ticks(double ymin, double ymax, const PlotArea& plot) {
     // ticks than fit.
     const int count = std::isfinite(n) ? static_cast<int>(std::clamp(n, 0.0, divisions + 2.0)) : 0;
     const char* format = last >= 100 ? "%.0f" : last < 10 ? "%.2f" : "%.1f";
+    // The step is a digit times a power of ten: that power's decimals tell ticks apart.
+    const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step) + 1e-9)), 0, 12);
     for (int k = 0; k < count; ++k) {
         double v = first + k * step + 0.0;  // + 0.0 turns -0 into 0
         int y = plot.bottom - pixels_along((v - ymin) / span, h);
-        ticks.push_back({v, y, common::format_text(format, v)});
+        ticks.push_back({v, y,
+                         step_decimals ? common::format_text("%.*f", decimals, v)
+                                       : common::format_text(format, v)});
     }
     return ticks;
 }
@@ -124,7 +128,47 @@ bool ProcessedPlot::add_point(std::uint32_t x, double y) {
             --*selected_;
         }
     }
+    if (value_title_)
+        fit_value_range();
     return true;
+}
+
+void ProcessedPlot::drop_oldest(std::size_t count) {
+    const std::size_t before = store_.dropped();
+    store_.drop_oldest(count);
+    const std::size_t gone = store_.dropped() - before;
+    if (selected_) {
+        if (*selected_ < gone)
+            selected_.reset();
+        else
+            *selected_ -= gone;
+    }
+    if (value_title_)
+        fit_value_range();
+}
+
+void ProcessedPlot::clear() {
+    store_.clear();
+    zoom_.reset();
+    selected_.reset();
+    if (value_title_)
+        fit_value_range();
+}
+
+void ProcessedPlot::set_value_title(std::string title) {
+    value_title_ = std::move(title);
+    fit_value_range();
+}
+
+void ProcessedPlot::fit_value_range() {
+    // A tenth of the spread above and below keeps the extreme points off the frame; a single
+    // value gets a band of its own size around it (or of one unit around zero).
+    const double lo = store_.data_min();
+    const double hi = store_.data_max();
+    double margin = (hi - lo) / 10;
+    if (!(margin > 0) || !std::isfinite(margin))
+        margin = std::max(std::fabs(hi) / 10, 1.0);
+    store_.set_value_range(lo - margin, hi + margin);
 }
 
 void ProcessedPlot::set_chemistry(protocol::ChemistryType type) {
@@ -185,7 +229,20 @@ void ProcessedPlot::layout(int width, int height, ProcessedPlotScene& scene) {
     scene.selected.reset();
     scene.texts.clear();
 
-    const ProcessedPlotGeometry g = processed_plot_geometry(width, height);
+    ProcessedPlotGeometry g = processed_plot_geometry(width, height);
+    const PlotRange r = current_range();
+    std::vector<YTick> ticks = y_ticks(r.ymin, r.ymax, g.plot, value_title_.has_value());
+    if (value_title_) {
+        // A results column may hold values of any size: the plot leaves room for the widest
+        // label (about 8 pixels a character in the graph font). The plot's height, and with it
+        // where the ticks go, stays the same.
+        std::size_t widest = 0;
+        for (const YTick& t : ticks)
+            widest = std::max(widest, t.text.size());
+        const int margin = std::max(40, 14 + 8 * static_cast<int>(std::min<std::size_t>(widest, 40)));
+        if (margin != 40)
+            g = processed_plot_geometry(width, height, margin);
+    }
     scene.geometry = g;
     for (StoredPoint& p : store_.points())
         p.drawn = false;
@@ -196,16 +253,19 @@ void ProcessedPlot::layout(int width, int height, ProcessedPlotScene& scene) {
     const PlotArea& plot = g.plot;
     const int W = plot.width();
     const int H = plot.height();
-    const PlotRange r = current_range();
 
     scene.white_lines.push_back({L, B - 1, R - 1, B - 1});
-    scene.white_lines.push_back({L + 35, plot.bottom, L + 35, plot.top});
+    scene.white_lines.push_back({plot.left - 5, plot.bottom, plot.left - 5, plot.top});
     scene.white_lines.push_back({plot.left, B - 35, plot.right, B - 35});
 
-    for (const YTick& tick : y_ticks(r.ymin, r.ymax, plot)) {
-        scene.texts.push_back({tick.text, {L, tick.y - 10, L + 30, tick.y + 10}, TextAlign::right});
+    for (const YTick& tick : ticks) {
+        scene.texts.push_back(
+            {tick.text, {L, tick.y - 10, plot.left - 10, tick.y + 10}, TextAlign::right});
     }
-    if (chemistry_) {
+    if (value_title_) {
+        scene.texts.push_back(
+            {*value_title_, {L + 5, T, plot.left + 60, plot.top}, TextAlign::left});
+    } else if (chemistry_) {
         if (auto range = chemistry_value_range(*chemistry_)) {
             scene.texts.push_back(
                 {range->title, {L + 5, T, plot.left + 60, plot.top}, TextAlign::left});
@@ -241,7 +301,9 @@ void ProcessedPlot::layout(int width, int height, ProcessedPlotScene& scene) {
         const StoredPoint& p = points[*selected_];
         scene.selected = PlotPoint{p.px, p.py};
         scene.texts.push_back({"timestamp=" + common::sensor_time_text(p.x) +
-                                   common::format_text(", value=%.2f", p.y),
+                                   common::format_text(value_title_ ? ", value=%.6g"
+                                                                    : ", value=%.2f",
+                                                       p.y),
                                {plot.left, T, plot.right, plot.top},
                                TextAlign::centre});
     }

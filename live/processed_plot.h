@@ -36,7 +36,8 @@ struct ProcessedPlotGeometry {
     bool plotted = false;  // false: too small, only the background is drawn
 };
 
-ProcessedPlotGeometry processed_plot_geometry(int width, int height);
+// `left_margin`: pixels left of the plot for the value labels (40 for the live graph's).
+ProcessedPlotGeometry processed_plot_geometry(int width, int height, int left_margin = 40);
 
 // The y tick labels of a value range on a plot `plot_height` pixels high: their values and
 // texts. None when the plot is too low for two ticks or the range is empty.
@@ -45,7 +46,10 @@ struct YTick {
     int y = 0;
     std::string text;
 };
-std::vector<YTick> y_ticks(double ymin, double ymax, const PlotArea& plot);
+// `step_decimals`: as many decimals as the step needs (values of any size, such as a results
+// column's) instead of the live graph's fixed formats.
+std::vector<YTick> y_ticks(double ymin, double ymax, const PlotArea& plot,
+                           bool step_decimals = false);
 
 // The white line a drag draws from its start to the pointer, along the direction it mostly
 // goes, with end marks; nothing while it is not more than 2 pixels long.
@@ -69,8 +73,17 @@ constexpr double selection_radius = 10.0;
 
 class ProcessedPlot {
   public:
+    explicit ProcessedPlot(std::size_t capacity = point_capacity) : store_(capacity) {}
+
     // A result arrives. False when refused (its value is not a finite number).
     bool add_point(std::uint32_t x, double y);
+    // Drops the oldest `count` points; a selected point among them is no longer selected.
+    void drop_oldest(std::size_t count);
+    // No points, full range, no selection.
+    void clear();
+    // Values of one kind named `title` (a results column) in place of a chemistry's: the y axis
+    // is titled so and its range follows the data, with a margin, instead of a default range.
+    void set_value_title(std::string title);
     // The chemistry may have changed: its default value range (widened to the data) becomes the
     // full value range. A code not known changes no range and leaves no y-axis title.
     void set_chemistry(protocol::ChemistryType type);
@@ -92,16 +105,20 @@ class ProcessedPlot {
     const ZoomStack& zoom() const { return zoom_; }
     std::optional<std::size_t> selected() const { return selected_; }
     std::optional<protocol::ChemistryType> chemistry() const { return chemistry_; }
+    const std::optional<std::string>& value_title() const { return value_title_; }
 
     // Lays out the current range on a client area of width x height; stores every drawn
     // point's pixel position for the mouse handling.
     void layout(int width, int height, ProcessedPlotScene& scene);
 
   private:
+    void fit_value_range();
+
     PointStore store_;
     ZoomStack zoom_;
     std::optional<std::size_t> selected_;
     std::optional<protocol::ChemistryType> chemistry_;
+    std::optional<std::string> value_title_;
 };
 
 }  // namespace quelmar::live

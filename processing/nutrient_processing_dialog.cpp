@@ -11,6 +11,7 @@
 
 #include "processing/nutrient_engine.h"
 #include "processing/processing_form.h"
+#include "processing/result_plot_widget.h"
 
 namespace quelmar::processing {
 
@@ -94,6 +95,7 @@ NutrientProcessingDialog::NutrientProcessingDialog(QWidget* parent)
     connect(nutrient_type, &QComboBox::currentIndexChanged, this, changed);
     connect(standard_adjustment, &QComboBox::currentIndexChanged, this, changed);
     connect(processing_trigger, &QComboBox::currentIndexChanged, this, changed);
+    connect(output, &QComboBox::currentIndexChanged, this, changed);  // the path graphed
     connect(optical_correction, &QCheckBox::clicked, this, changed);
     optical_correction_dilution->setText(qs(nutrient_dilution_text(0)));
 }
@@ -195,6 +197,7 @@ void NutrientProcessingDialog::apply_rules() {
             table_.set_title(i, columns[i].title);
         refresh_views();
     }
+    result_plot()->set_main_column(nutrient_output_column(settings_.params.output_channel));
     optical_correction_dilution->setText(qs(nutrient_dilution_text(settings_.chemistry)));
 }
 

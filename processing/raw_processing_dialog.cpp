@@ -11,6 +11,7 @@
 #include <QListView>
 #include <QMetaObject>
 #include <QProgressBar>
+#include <QSplitter>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
@@ -20,6 +21,7 @@
 #include "ui/save_target.h"
 #include "common/text.h"
 #include "processing/processing_log_model_qt.h"
+#include "processing/result_plot_widget.h"
 #include "processing/result_table_model_qt.h"
 
 #include <optional>
@@ -156,7 +158,14 @@ RawProcessingDialog::RawProcessingDialog(Chemistry chemistry, QWidget* parent)
     results_view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     results_view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     results_view_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    top->addWidget(results_view_, 3);
+    // The graph of the results beside their list.
+    result_plot_ = new ResultPlotWidget(table_, chemistry_, this);
+    auto* results = new QSplitter(Qt::Horizontal, this);
+    results->addWidget(results_view_);
+    results->addWidget(result_plot_);
+    results->setChildrenCollapsible(false);
+    results->setSizes({550, 550});
+    top->addWidget(results, 3);
 
     log_model_ = new ProcessingLogModel(log_, this);
     log_view_ = new QListView(this);
@@ -391,6 +400,7 @@ void RawProcessingDialog::refresh_views() {
     }
     if (log_model_->refresh())
         log_view_->scrollToBottom();
+    result_plot_->refresh();
 }
 
 void RawProcessingDialog::update_buttons() {

@@ -35,6 +35,7 @@ class QVBoxLayout;
 namespace quelmar::processing {
 
 class ProcessingLogModel;
+class ResultPlotWidget;
 class ResultTableModel;
 
 class RawProcessingDialog : public QDialog {
@@ -55,6 +56,7 @@ class RawProcessingDialog : public QDialog {
     QProgressBar* progress_bar() const { return progress_; }
     QTableView* results_view() const { return results_view_; }
     QListView* log_view() const { return log_view_; }
+    ResultPlotWidget* result_plot() const { return result_plot_; }
 
   public slots:
     void process_pressed();
@@ -111,6 +113,7 @@ class RawProcessingDialog : public QDialog {
     QVBoxLayout* parameters_layout_ = nullptr;
     QTableView* results_view_ = nullptr;
     QListView* log_view_ = nullptr;
+    ResultPlotWidget* result_plot_ = nullptr;
     QPushButton* process_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* cancel_ = nullptr;

@@ -1,5 +1,7 @@
 #include "processing/result_table.h"
 
+#include <algorithm>
+
 #include "common/csv_writer.h"
 #include "common/text.h"
 
@@ -9,6 +11,7 @@ void ResultTable::set_columns(std::vector<ResultColumn> columns) {
     std::lock_guard lock(mutex_);
     columns_ = std::move(columns);
     ++revision_;
+    ++generation_;
 }
 
 void ResultTable::set_title(std::size_t column, std::string title) {
@@ -40,12 +43,14 @@ void ResultTable::add_row(std::vector<std::string> cells) {
         rows_.pop_front();
     rows_.push_back(std::move(cells));
     ++revision_;
+    ++added_;
 }
 
 void ResultTable::clear() {
     std::lock_guard lock(mutex_);
     rows_.clear();
     ++revision_;
+    ++generation_;
 }
 
 std::size_t ResultTable::row_count() const {
@@ -66,6 +71,20 @@ std::vector<std::vector<std::string>> ResultTable::rows() const {
 std::uint64_t ResultTable::revision() const {
     std::lock_guard lock(mutex_);
     return revision_;
+}
+
+RowBatch ResultTable::rows_since(std::uint64_t seen) const {
+    std::lock_guard lock(mutex_);
+    RowBatch batch;
+    batch.generation = generation_;
+    batch.added = added_;
+    batch.kept = rows_.size();
+    const std::uint64_t first_kept = added_ - rows_.size();
+    const std::uint64_t from = std::max(seen, first_kept);
+    if (from < added_)
+        batch.rows.assign(rows_.begin() + static_cast<std::ptrdiff_t>(from - first_kept),
+                          rows_.end());
+    return batch;
 }
 
 SaveOutcome save_results(const ResultTable& table, const std::string& path) {

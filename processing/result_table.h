@@ -19,6 +19,14 @@ struct ResultColumn {
     int width;  // in average character widths
 };
 
+// The rows added since a reader last looked (see ResultTable::rows_since).
+struct RowBatch {
+    std::uint64_t generation = 0;  // changes when the table is cleared or given new columns
+    std::uint64_t added = 0;       // rows added since the table was made
+    std::size_t kept = 0;          // rows kept now: the last `kept` of the `added`
+    std::vector<std::vector<std::string>> rows;  // those after the first `seen` still kept
+};
+
 class ResultTable {
   public:
     ResultTable() = default;
@@ -36,12 +44,17 @@ class ResultTable {
     std::vector<std::vector<std::string>> rows() const;
     // Counts every change, so a view can tell whether to refresh.
     std::uint64_t revision() const;
+    // For a reader that follows the rows as they come: the rows after the first `seen` ever
+    // added, as far as they are still kept, so that each row is copied once.
+    RowBatch rows_since(std::uint64_t seen) const;
 
   private:
     mutable std::mutex mutex_;
     std::vector<ResultColumn> columns_;
     std::deque<std::vector<std::string>> rows_;
     std::uint64_t revision_ = 0;
+    std::uint64_t added_ = 0;
+    std::uint64_t generation_ = 0;
 };
 
 // Saving the list as a processed CSV file (through the atomic CSV writer): the outcome and

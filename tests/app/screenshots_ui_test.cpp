@@ -38,6 +38,9 @@
 #include "maintenance/factory_dialog.h"
 #include "maintenance/restarts_dialog.h"
 #include "maintenance/tasks_dialog.h"
+#include "processing/dic_processing_dialog.h"
+#include "processing/example_files.h"
+#include "processing/nutrient_processing_dialog.h"
 #include "protocol/commands.h"
 #include "simulator/platform_simulator_window.h"
 #include "tests/support/ui_test_support.h"
@@ -359,4 +362,39 @@ TEST_F(Screenshots, DISABLED_ClockScheduleAndConfigurationLog) {
         EXPECT_TRUE(save_shot(&dialog, dir, "sensor_configuration_log_dialog"));
     }
     link::sensor_link_close(sensor_link);
+}
+
+// A processing dialog after processing its example file, the graph of its main result beside
+// the results list.
+namespace {
+template <class Dialog>
+void shoot_processing_dialog(Screenshots& shots, const std::string& raw, const QString& name) {
+    const QString path = shots.dir + "/" + name + "_raw.csv";
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(raw.data(), static_cast<qint64>(raw.size()));
+    }
+    shots.prompts.choose(path);
+    Dialog dialog;
+    ASSERT_TRUE(dialog.start());
+    dialog.process_pressed();
+    QElapsedTimer timer;
+    timer.start();
+    while (dialog.busy() && timer.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    pump_events(300);
+    EXPECT_GT(dialog.results().row_count(), 0u);
+    EXPECT_TRUE(save_shot(&dialog, shots.dir, name));
+    QFile::remove(path);
+}
+}  // namespace
+
+TEST_F(Screenshots, DISABLED_ProcessingDialogsWithTheirGraph) {
+    processing::ExampleOptions options;
+    options.cycles = 48;
+    shoot_processing_dialog<processing::NutrientProcessingDialog>(
+        *this, processing::nutrient_example(options), "processing_nutrient");
+    shoot_processing_dialog<processing::DicProcessingDialog>(
+        *this, processing::dic_example(options), "processing_dic");
 }

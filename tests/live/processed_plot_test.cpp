@@ -259,3 +259,119 @@ TEST(ProcessedPlotSelection, EqualDistanceTakesTheEarlierPoint) {
 
 }  // namespace
 }  // namespace quelmar::live
+
+namespace quelmar::live {
+namespace {
+
+// The processing dialogs' use: room for a whole results list, a column's own title and a value
+// range that follows the data.
+TEST(ProcessedPlotResults, LargerStoreKeepsEveryPointAndDropsInBatches) {
+    ProcessedPlot plot(5001);
+    for (std::uint32_t i = 0; i < 5001; ++i)
+        plot.add_point(1000 + i, i);
+    EXPECT_EQ(plot.store().size(), 5001u);
+    EXPECT_EQ(plot.store().dropped(), 0u);
+    plot.add_point(9000, 1);
+    EXPECT_EQ(plot.store().size(), 5001u);
+    EXPECT_EQ(plot.store().points().front().x, 1001u);
+
+    ProcessedPlotScene scene;
+    plot.layout(size, size, scene);
+    const auto& p = plot.store().points();
+    const auto third = static_cast<std::size_t>(
+        std::find_if(p.begin(), p.end(), [](const StoredPoint& s) { return s.drawn; }) - p.begin());
+    plot.select_at({p[third].px, p[third].py});
+    const std::size_t selected = plot.selected().value();
+
+    plot.drop_oldest(selected);  // the selected point becomes the oldest
+    EXPECT_EQ(plot.selected(), 0u);
+    EXPECT_EQ(plot.store().full_range().xmin, plot.store().points().front().x);
+    plot.drop_oldest(1);
+    EXPECT_FALSE(plot.selected());
+    plot.drop_oldest(100000);
+    EXPECT_TRUE(plot.store().empty());
+    plot.add_point(77, 3);
+    EXPECT_EQ(plot.store().full_range().xmin, 77u);
+    EXPECT_EQ(plot.store().full_range().xmax, 77u);
+}
+
+TEST(ProcessedPlotResults, ColumnTitleAndRangeFittedToTheData) {
+    ProcessedPlot plot(5001);
+    plot.set_value_title("DIC (umol/kg)");
+    plot.add_point(1000, 2050);
+    plot.add_point(2000, 2150);
+    // A tenth of the spread either side, not the range from 0 a chemistry default starts at.
+    EXPECT_DOUBLE_EQ(plot.current_range().ymin, 2040);
+    EXPECT_DOUBLE_EQ(plot.current_range().ymax, 2160);
+    ProcessedPlotScene scene;
+    plot.layout(size, size, scene);
+    EXPECT_TRUE(has(texts_of(scene), "DIC (umol/kg)"));
+    EXPECT_EQ(scene.points.size(), 2u);
+
+    // Dropping the highest point narrows the range to what is left.
+    plot.drop_oldest(1);
+    plot.add_point(3000, 2100);
+    EXPECT_DOUBLE_EQ(plot.current_range().ymin, 2095);
+    EXPECT_DOUBLE_EQ(plot.current_range().ymax, 2155);
+
+    // One value alone (or all equal) still spans some range, so the point is drawn mid-plot.
+    plot.clear();
+    plot.add_point(5000, 8.0);
+    EXPECT_LT(plot.current_range().ymin, 8.0);
+    EXPECT_GT(plot.current_range().ymax, 8.0);
+    plot.layout(size, size, scene);
+    ASSERT_EQ(scene.points.size(), 1u);
+    EXPECT_EQ(scene.points[0].y, 240);
+
+    // The title given wins over a chemistry's.
+    plot.set_chemistry(protocol::chemistry::ph);
+    plot.layout(size, size, scene);
+    EXPECT_FALSE(has(texts_of(scene), "pH"));
+}
+
+TEST(ProcessedPlotResults, ValueLabelsOfAnySizeAreWholeAndDistinct) {
+    ProcessedPlotScene scene;
+    // Alkalinity in the tens of thousands: the plot moves right to leave the labels room.
+    ProcessedPlot ta(5001);
+    ta.set_value_title("TA (uM)");
+    ta.add_point(1000, 11090);
+    ta.add_point(2000, 11120);
+    ta.layout(size, size, scene);
+    std::size_t widest = 0;
+    std::vector<std::string> labels;
+    for (const PlotText& t : scene.texts)
+        if (t.align == TextAlign::right) {
+            labels.push_back(t.text);
+            widest = std::max(widest, t.text.size());
+            EXPECT_GE(t.box.right - t.box.left, 8 * static_cast<int>(t.text.size())) << t.text;
+            EXPECT_LT(t.box.right, scene.geometry.plot.left);
+        }
+    ASSERT_GE(labels.size(), 2u);
+    EXPECT_EQ(5u, widest);
+    EXPECT_GT(scene.geometry.plot.left, 40);
+    EXPECT_EQ(scene.white_lines[1].x0, scene.geometry.plot.left - 5);
+
+    // Absorbances a few millionths apart: every label tells its tick from the next.
+    ProcessedPlot absorbance(5001);
+    absorbance.set_value_title("Absorbance (Std1.M)");
+    absorbance.add_point(1000, 0.000120);
+    absorbance.add_point(2000, 0.000180);
+    absorbance.layout(size, size, scene);
+    labels.clear();
+    for (const PlotText& t : scene.texts)
+        if (t.align == TextAlign::right)
+            labels.push_back(t.text);
+    ASSERT_GE(labels.size(), 2u);
+    EXPECT_EQ(labels.end(), std::adjacent_find(labels.begin(), labels.end()));
+    EXPECT_EQ("0.000120", labels.front()) << testing::PrintToString(labels);  // steps of 8e-6
+
+    // The live graph keeps its place and formats.
+    ProcessedPlot live;
+    live.set_chemistry(protocol::chemistry::ta);
+    live.add_point(1000, 11090);
+    live.layout(size, size, scene);
+    EXPECT_EQ(40, scene.geometry.plot.left);
+}
+
+}  // namespace
+}  // namespace quelmar::live
