@@ -67,12 +67,4 @@ BENCHMARK(BM_ProcessedGraphRedraw400At1920x1080)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+#include "bench/qt_bench_main.h"

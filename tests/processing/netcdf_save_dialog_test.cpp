@@ -19,6 +19,7 @@
 #include "processing/multi_nutrient_processing_dialog.h"
 #include "processing/ta_processing_dialog.h"
 #include "ui/prompts.h"
+#include "tests/processing/processing_dialog_fixture.h"
 
 namespace quelmar::processing {
 namespace {
@@ -39,28 +40,7 @@ std::string global_text(const fs::path& path, const char* name) {
     return s;
 }
 
-class NetcdfSaveDialog : public testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::path(testing::TempDir()) / "netcdf_dialogs";
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    QString write(const std::string& name, const std::string& text) {
-        const fs::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary) << text;
-        return QString::fromStdString(p.string());
-    }
-    static void wait(RawProcessingDialog& d) {
-        QElapsedTimer t;
-        t.start();
-        while (d.busy() && t.elapsed() < 60000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QCoreApplication::processEvents();
-    }
-    ui::ScriptedPrompts prompts;
-    fs::path dir_;
-};
+using NetcdfSaveDialog = ProcessingDialogFixture;
 
 TEST_F(NetcdfSaveDialog, TheChosenTypeCompletesTheNameAndTheExtensionDecides) {
     prompts.choose(write("ta.csv", ta_example({})));

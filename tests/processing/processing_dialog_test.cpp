@@ -31,20 +31,12 @@
 #include "processing/processing_messages.h"
 #include "processing/result_table_model_qt.h"
 #include "processing/ta_processing_dialog.h"
+#include "tests/processing/processing_dialog_fixture.h"
 
 namespace quelmar::processing {
 namespace {
 
 namespace fs = std::filesystem;
-
-void ensure_application() {
-    if (QApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "processing_ui_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
 
 std::string read_file(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -53,25 +45,8 @@ std::string read_file(const fs::path& p) {
     return ss.str();
 }
 
-class ProcessingDialog : public testing::Test {
+class ProcessingDialog : public ProcessingDialogFixture {
   protected:
-    void SetUp() override {
-        ensure_application();
-        dir_ = fs::path(testing::TempDir()) / "proc_dialogs";
-        fs::create_directories(dir_);
-    }
-    QString write(const std::string& name, const std::string& text) {
-        const fs::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary) << text;
-        return QString::fromStdString(p.string());
-    }
-    static void wait(RawProcessingDialog& d) {
-        QElapsedTimer t;
-        t.start();
-        while (d.busy() && t.elapsed() < 60000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QCoreApplication::processEvents();
-    }
     // What quelmar-cli process writes for the same file.
     std::string cli_csv(const std::vector<std::string>& files, bool multi) {
         ProcessRequest r;
@@ -110,8 +85,6 @@ class ProcessingDialog : public testing::Test {
         EXPECT_EQ(static_cast<int>(d.processing_log().size()), d.log_view()->model()->rowCount());
         EXPECT_EQ(cli_csv({path.toStdString()}, false), dialog_save(d));
     }
-    ui::ScriptedPrompts prompts;
-    fs::path dir_;
 };
 
 TEST_F(ProcessingDialog, EachDialogSavesWhatTheCommandLineWrites) {

@@ -26,6 +26,7 @@
 #include "processing/ta_processing_dialog.h"
 #include "tests/support/ui_test_support.h"
 #include "ui/prompts.h"
+#include "tests/processing/processing_dialog_fixture.h"
 
 namespace quelmar::processing {
 namespace {
@@ -69,22 +70,8 @@ bool drawn(const live::ProcessedGraphControl* g, const std::string& text) {
     return false;
 }
 
-class ResultPlot : public testing::Test {
+class ResultPlot : public ProcessingDialogFixture {
   protected:
-    void SetUp() override {
-        test_support::ensure_application();
-        dir_ = fs::path(testing::TempDir()) / "result_plot";
-        fs::create_directories(dir_);
-    }
-    QString write(const std::string& name, const std::string& text) {
-        const fs::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary) << text;
-        return QString::fromStdString(p.string());
-    }
-    static void wait(RawProcessingDialog& d) {
-        ASSERT_TRUE(test_support::wait_until([&] { return !d.busy(); }, 60000));
-        QCoreApplication::processEvents();
-    }
     template <class Dialog>
     void plots_its_main_result(const std::string& raw, const std::string& title) {
         prompts.choose(write("raw.csv", raw));
@@ -104,8 +91,6 @@ class ResultPlot : public testing::Test {
         for (const std::string& t : listed(plot->column_box()))
             EXPECT_EQ(std::string::npos, t.find("Time (")) << t;
     }
-    ui::ScriptedPrompts prompts;
-    fs::path dir_;
 };
 
 TEST_F(ResultPlot, EachDialogPlotsItsMainResultAgainstPlatformTime) {
