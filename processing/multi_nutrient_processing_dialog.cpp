@@ -29,13 +29,18 @@ bool MultiNutrientProcessingDialog::start() {
     std::vector<std::string> paths;
     for (const QString& p : chosen)
         paths.push_back(p.toStdString());
-    paths_ = paths;
     auto outcome = std::make_shared<MultiFileOutcome>();
+    auto provenance = std::make_shared<ResultProvenance>();
     run_in_background(
-        [this, paths, outcome](const PassControl& control) {
-            *outcome = run_multi_nutrient(paths, table_, log_, control);
+        [this, paths, outcome, provenance](const PassControl& control) {
+            std::vector<std::string> processed;
+            *outcome = run_multi_batch(paths, table_, log_, control, processed);
+            // The headers of the files processed, read here rather than at Save.
+            *provenance = multi_nutrient_provenance(processed);
         },
-        [this, outcome] {
+        [this, outcome, provenance] {
+            provenance_ = std::move(*provenance);
+            provenance_ = result_provenance();
             save_allowed_ = outcome->completed > 0;
             if (outcome->cancelled)
                 log_.add("Processing cancelled: the results list holds the rows made before it");

@@ -25,9 +25,6 @@ class MultiNutrientProcessingDialog : public RawProcessingDialog {
     Pass make_pass() override { return {}; }
     std::vector<ResultColumn> result_columns() const override;
     ResultProvenance result_provenance() override;
-
-  private:
-    std::vector<std::string> paths_;  // the files of the batch
 };
 
 }  // namespace quelmar::processing

@@ -250,7 +250,7 @@ void write_globals(NetcdfFile& f, const ResultProvenance& p, std::time_t now) {
 
 // Defines the variable of one column and returns its id; -1 after a failure.
 int define_column(NetcdfFile& f, const ColumnVariable& v, const std::string& title, int time_dim,
-                  std::size_t text_length, bool has_missing_time) {
+                  std::size_t text_length, bool has_missing, const std::string& time_comment) {
     const int nc = f.id();
     int var = -1;
     switch (v.kind) {
@@ -258,9 +258,9 @@ int define_column(NetcdfFile& f, const ColumnVariable& v, const std::string& tit
         case CellKind::number: {
             f.check(nc_def_var(nc, v.name.c_str(), NC_DOUBLE, 1, &time_dim, &var),
                     "cannot define a variable");
-            // Coordinates have no missing values; a time cell that is no time (which the
-            // engines never write) is the one reason to give the time a fill value.
-            if (f.ok() && (v.kind == CellKind::number || has_missing_time)) {
+            // A time column gets a fill value only when one of its cells is no time: the
+            // coordinate never does, since rows without a platform time are not written.
+            if (f.ok() && (v.kind == CellKind::number || has_missing)) {
                 const double fill = NC_FILL_DOUBLE;
                 f.check(nc_put_att_double(nc, var, "_FillValue", NC_DOUBLE, 1, &fill),
                         "cannot write an attribute");
@@ -311,8 +311,10 @@ int define_column(NetcdfFile& f, const ColumnVariable& v, const std::string& tit
         f.text_attribute(var, "standard_name", v.standard_name);
     if (v.kind == CellKind::time) {
         f.text_attribute(var, "calendar", "standard");
-        if (v.name == "time")
+        if (v.name == "time") {
             f.text_attribute(var, "axis", "T");
+            f.text_attribute(var, "comment", time_comment);
+        }
     }
     if (v.standard_name == "depth")
         f.text_attribute(var, "positive", "down");
@@ -396,31 +398,97 @@ ResultFormat result_format_of_path(const std::string& path) {
     return ends_with(lower(path), ".nc") ? ResultFormat::netcdf : ResultFormat::csv;
 }
 
+namespace {
+constexpr std::string_view key_prefix = "%QUELMAR.";
+constexpr std::size_t max_key_lines = 4096;
+// A header is some tens of lines: header-only, this many lines without its end are no header.
+constexpr std::size_t max_header_lines = 65536;
+// Enough of a line for a marker and a key with its longest kept value.
+constexpr std::size_t max_tapped_line = 4096;
+}  // namespace
+
+bool HeaderKeyCollector::line(std::string_view line) {
+    if (finished_)
+        return false;
+    ++lines_;
+    if (is_header_start(line)) {
+        header_ = true;
+        return true;
+    }
+    if (!to_end_ && (is_header_end(line) || is_data_line(line) || lines_ > max_header_lines)) {
+        finished_ = true;
+        return false;
+    }
+    if (line.substr(0, key_prefix.size()) == key_prefix && line.find('=') != line.npos &&
+        keys_.size() < max_key_lines)
+        keys_.emplace_back(line.substr(key_prefix.size(), common::max_text_length));
+    return true;
+}
+
+std::vector<std::string> HeaderKeyCollector::keys() const {
+    // Without a header the readers take no key line from the file.
+    return header_ ? keys_ : std::vector<std::string>{};
+}
+
+void HeaderKeyCollector::reset() {
+    header_ = false;
+    finished_ = false;
+    lines_ = 0;
+    keys_.clear();
+}
+
+std::ptrdiff_t HeaderKeyTap::read(char* buffer, std::size_t size) {
+    const std::ptrdiff_t n = inner_.read(buffer, size);
+    if (n > 0)
+        take(std::string_view(buffer, static_cast<std::size_t>(n)));
+    return n;
+}
+
+bool HeaderKeyTap::rewind() {
+    collector_.reset();
+    partial_.clear();
+    partial_too_long_ = false;
+    return inner_.rewind();
+}
+
+void HeaderKeyTap::take(std::string_view bytes) {
+    while (!bytes.empty() && !collector_.finished()) {
+        const auto feed = bytes.find('\n');
+        const std::string_view piece = bytes.substr(0, feed);
+        if (!partial_too_long_) {
+            partial_.append(piece.substr(0, max_tapped_line - partial_.size()));
+            partial_too_long_ = partial_.size() >= max_tapped_line;
+        }
+        if (feed == bytes.npos)
+            return;
+        std::string_view line = partial_;
+        if (!partial_too_long_ && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        collector_.line(line);
+        partial_.clear();
+        partial_too_long_ = false;
+        bytes.remove_prefix(feed + 1);
+    }
+}
+
+std::vector<std::string> HeaderKeyTap::keys() {
+    if (partial_.empty())
+        return collector_.keys();
+    HeaderKeyCollector last = collector_;  // the last line, without its line feed
+    last.line(partial_);
+    return last.keys();
+}
+
 std::vector<std::string> header_key_lines(RawSource& source, bool to_end) {
-    constexpr std::size_t max_lines = 4096;
-    constexpr std::string_view prefix = "%QUELMAR.";
-    std::vector<std::string> keys;
-    bool header = false;
+    HeaderKeyCollector collector(to_end);
     if (source.rewind()) {
         LineReader reader(source, 64 << 10);
         std::string_view line;
-        while (reader.next(line)) {
-            if (is_header_start(line)) {
-                header = true;
-                continue;
-            }
-            if (!to_end && is_header_end(line))
-                break;
-            if (line.substr(0, prefix.size()) != prefix || line.find('=') == line.npos ||
-                keys.size() >= max_lines)
-                continue;
-            keys.emplace_back(line.substr(prefix.size(), common::max_text_length));
+        while (reader.next(line) && collector.line(line)) {
         }
     }
     source.rewind();
-    if (!header)
-        keys.clear();  // without a header the readers take no key line from the file
-    return keys;
+    return collector.keys();
 }
 
 ResultProvenance multi_nutrient_provenance(const std::vector<std::string>& paths) {
@@ -512,7 +580,10 @@ std::optional<double> time_cell_seconds(const std::string& text) {
         text[13] == ':' && text[16] == ':' && digits(text, 0, 2, d) && digits(text, 3, 2, mo) &&
         digits(text, 6, 4, y) && digits(text, 11, 2, h) && digits(text, 14, 2, mi) &&
         digits(text, 17, 2, s)) {
-        if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 60)
+        static constexpr unsigned month_days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+        if (mo < 1 || mo > 12 || d < 1 || d > month_days[mo - 1] || (mo == 2 && d == 29 && !leap) ||
+            h > 23 || mi > 59 || s > 60)
             return std::nullopt;
         return static_cast<double>(days_from_civil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s);
     }
@@ -529,7 +600,8 @@ SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,
                         const ResultProvenance& provenance) {
     SaveOutcome out;
     const auto titles = table.titles();
-    const auto rows = table.rows();
+    auto rows = table.rows();
+    const bool any_rows = !rows.empty();
     // The NetCDF library keeps global state without locks: saves run one at a time, from
     // the window's thread or the command line.
     NetcdfFile f;
@@ -541,7 +613,9 @@ SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,
     }
     std::vector<ColumnVariable> vars;
     std::vector<std::size_t> text_lengths;
-    bool missing_time = false;
+    std::vector<char> missing;  // per column: a cell that is no time
+    std::optional<std::size_t> coordinate;
+    bool sensor_time = false;
     for (std::size_t c = 0; c < titles.size(); ++c) {
         ColumnVariable v = column_variable(titles[c]);
         // Two columns never share a name, whatever their titles.
@@ -550,17 +624,37 @@ SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,
                                     [&](const ColumnVariable& o) { return o.name == v.name; });
              ++n)
             v.name = base + "_" + std::to_string(n);
-        std::size_t length = 0;
-        for (const auto& row : rows) {
-            if (c >= row.size())
-                continue;
-            length = std::max(length, row[c].size());
-            if (v.kind == CellKind::time && !time_cell_seconds(row[c]))
-                missing_time = true;
-        }
+        if (v.kind == CellKind::time && v.name == "time" && !coordinate)
+            coordinate = c;
+        sensor_time = sensor_time || (v.kind == CellKind::time && v.name != "time");
         vars.push_back(v);
-        text_lengths.push_back(length);
     }
+    // A coordinate has no missing values (CF): a row whose platform time does not read as
+    // one (which the engines never write) is left out of the file rather than given a
+    // time it does not have. The CSV keeps it.
+    if (coordinate)
+        std::erase_if(rows, [&](const std::vector<std::string>& row) {
+            return *coordinate >= row.size() || !time_cell_seconds(row[*coordinate]);
+        });
+    for (std::size_t c = 0; c < titles.size(); ++c) {
+        std::size_t length = 0;
+        bool no_time = false;
+        for (const auto& row : rows) {
+            if (c >= row.size()) {
+                no_time = true;
+                continue;
+            }
+            length = std::max(length, row[c].size());
+            no_time = no_time || (vars[c].kind == CellKind::time && !time_cell_seconds(row[c]));
+        }
+        text_lengths.push_back(length);
+        missing.push_back(no_time);
+    }
+    // Nutrient results carry the platform's time and the sensor's; pH, TA and DIC results
+    // carry the sensor's clock only, which their "Time (platform)" column holds.
+    const std::string time_comment =
+        sensor_time ? "The platform's clock; the sensor's clock is in sensor_time."
+                    : "The sensor's clock: these results carry no platform time.";
     int time_dim = -1;
     if (f.ok())
         f.check(nc_def_dim(f.id(), "time", rows.empty() ? NC_UNLIMITED : rows.size(), &time_dim),
@@ -569,7 +663,8 @@ SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,
     std::vector<int> ids;
     for (std::size_t c = 0; c < titles.size() && f.ok(); ++c)
         ids.push_back(
-            define_column(f, vars[c], titles[c], time_dim, text_lengths[c], missing_time));
+            define_column(f, vars[c], titles[c], time_dim, text_lengths[c], missing[c] != 0,
+                          time_comment));
     if (f.ok())
         f.check(nc_enddef(f.id()), "cannot define the file");
     for (std::size_t c = 0; c < ids.size() && f.ok(); ++c)
@@ -580,7 +675,7 @@ SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,
     }
     out.ok = true;
     out.rows_written = rows.size();
-    if (!rows.empty())
+    if (any_rows)
         out.message = common::format_text("Processed Output saved to %s", path.c_str());
     return out;
 }

@@ -12,8 +12,11 @@
 // Like the CSV, the file is written beside the target under a temporary name and renamed
 // over it only when complete: a failed save leaves what was there before.
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "processing/raw_file.h"
@@ -41,12 +44,53 @@ std::optional<ResultFormat> result_format_from_name(const std::string& name);
 ResultFormat result_format_of_path(const std::string& path);
 
 // The header key lines of a raw output file as "KEY=VALUE" (without "%QUELMAR."), in file
-// order, up to the header's end (or to the end of the file when `to_end`, for a reader
-// whose scan reads the whole file). Rewinds the source before and after. At most a few
-// thousand lines of at most 255 characters are kept, whatever the file holds.
+// order, as the lines go by. Header-only, it ends at the header's end or at the first line
+// that is no header line, so that a file without a header (or without its end) costs a few
+// lines, not a read of the whole file; `to_end` keeps the key lines of the whole file, for a
+// reader whose scan takes keys wherever they are (pH). At most a few thousand lines of at
+// most 255 characters are kept, whatever the file holds; nothing without a start marker.
+class HeaderKeyCollector {
+  public:
+    explicit HeaderKeyCollector(bool to_end) : to_end_(to_end) {}
+    // One line, without its line feed. False once no later line can add a key.
+    bool line(std::string_view line);
+    bool finished() const { return finished_; }
+    std::vector<std::string> keys() const;
+    void reset();
+
+  private:
+    bool to_end_;
+    bool header_ = false;
+    bool finished_ = false;
+    std::size_t lines_ = 0;
+    std::vector<std::string> keys_;
+};
+
+// A source that hands every line read through it to a collector: the key lines of a header
+// scan gathered while the scan reads, instead of in a read of their own. A rewind starts
+// the collection again.
+class HeaderKeyTap : public RawSource {
+  public:
+    HeaderKeyTap(RawSource& inner, bool to_end) : inner_(inner), collector_(to_end) {}
+    std::ptrdiff_t read(char* buffer, std::size_t size) override;
+    bool rewind() override;
+    std::uint64_t size() const override { return inner_.size(); }
+    // The keys of what was read (a last line without a line feed included).
+    std::vector<std::string> keys();
+
+  private:
+    void take(std::string_view bytes);
+    RawSource& inner_;
+    HeaderKeyCollector collector_;
+    std::string partial_;  // the start of the line being read, kept short
+    bool partial_too_long_ = false;
+};
+
+// The collector over the source's lines; rewinds the source before and after.
 std::vector<std::string> header_key_lines(RawSource& source, bool to_end);
 
 // The multi-file nutrient batch: each file's header key lines under a "[file name]" line.
+// `paths` are the files the batch processed (not those it could not open or refused).
 ResultProvenance multi_nutrient_provenance(const std::vector<std::string>& paths);
 
 // Writes the table as NetCDF. The message is shown to the user as for the CSV save.

@@ -1,5 +1,8 @@
 #include "processing/process_command.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "common/text.h"
 #include "processing/data_pass.h"
 #include "processing/dic_engine.h"
@@ -29,6 +32,41 @@ std::optional<Chemistry> chemistry_from_name(const std::string& name) {
 }
 
 namespace {
+
+// Progress over a run of several reads, one after another: each read's own count of bytes
+// becomes the run's count.
+class RunProgress {
+  public:
+    explicit RunProgress(const PassControl& outer) : outer_(outer), control_(outer) {
+        if (outer_.progress)
+            control_.progress = [this](std::uint64_t done, std::uint64_t) {
+                report(offset_ + std::min(done, current_));
+            };
+    }
+    void set_total(std::uint64_t total) { total_ = total; }
+    // The next read, of `size` bytes, starts where the last one ended.
+    void begin(std::uint64_t size) {
+        offset_ = end_;
+        current_ = size;
+        end_ = offset_ + size;
+        report(offset_);
+    }
+    void finish() { report(total_); }
+    // Cancel flag, parser and threads as given; progress as the run's.
+    const PassControl& control() const { return control_; }
+
+  private:
+    void report(std::uint64_t done) {
+        if (outer_.progress && total_ > 0)
+            outer_.progress(std::min(done, total_), total_);
+    }
+    const PassControl& outer_;
+    PassControl control_;
+    std::uint64_t total_ = 0;
+    std::uint64_t offset_ = 0;
+    std::uint64_t current_ = 0;
+    std::uint64_t end_ = 0;
+};
 
 std::optional<Chemistry> chemistry_of_code(ChemistryType code) {
     if (protocol::is_nutrient_chemistry(code))
@@ -118,7 +156,25 @@ void process_single(RawFile& file, const ProcessRequest& request, ProcessOutcome
                     const PassControl& control) {
     const ProcessingTexts& texts = processing_texts(Traits::chemistry);
     typename Traits::Settings settings;
-    const HeaderScan scan = Traits::scan(file, settings);
+    RunProgress progress(control);
+    // The pH scan reads the whole file before the pass reads it again: both are the run.
+    progress.set_total(file.size() * (Traits::keys_to_end ? 2 : 1));
+    HeaderScan scan;
+    std::vector<std::string> keys;
+    {
+        WatchedSource watched(file, progress.control());
+        RawSource& scanned = Traits::keys_to_end ? static_cast<RawSource&>(watched) : file;
+        if (Traits::keys_to_end)
+            progress.begin(file.size());
+        // The key lines as the scan reads them: no read of their own.
+        if (request.with_provenance) {
+            HeaderKeyTap tap(scanned, Traits::keys_to_end);
+            scan = Traits::scan(tap, settings);
+            keys = tap.keys();
+        } else {
+            scan = Traits::scan(scanned, settings);
+        }
+    }
     if (scan.read_error) {
         out.messages.push_back(io_error_text);
         out.status = process_read_error;
@@ -152,17 +208,22 @@ void process_single(RawFile& file, const ProcessRequest& request, ProcessOutcome
         out.status = process_refused;
         return;
     }
-    out.provenance.chemistry = Traits::name(settings);
-    out.provenance.raw_files = request.files;
-    if (scan.header_found)
-        out.provenance.parameters = header_key_lines(file, Traits::keys_to_end);
-    for (const std::string& kv : request.settings)
-        out.provenance.parameters.push_back(kv);
-    const PassStats stats = Traits::pass(file, settings, out.table, out.log, control);
+    if (request.with_provenance) {
+        out.provenance.chemistry = Traits::name(settings);
+        out.provenance.raw_files = request.files;
+        if (scan.header_found)
+            out.provenance.parameters = std::move(keys);
+        for (const std::string& kv : request.settings)
+            out.provenance.parameters.push_back(kv);
+    }
+    progress.begin(file.size());
+    const PassStats stats = Traits::pass(file, settings, out.table, out.log, progress.control());
     out.has_rows = true;
     if (stats.status == PassStatus::read_error) {
         out.messages.push_back(io_error_text);
         out.status = process_read_error;
+    } else if (stats.status == PassStatus::completed) {
+        progress.finish();
     }
 }
 
@@ -217,6 +278,39 @@ bool chemistry_accepted(Chemistry reader, ChemistryType code) {
     return false;
 }
 
+MultiFileOutcome run_multi_batch(const std::vector<std::string>& paths, ResultTable& table,
+                                 ProcessingLog& log, const PassControl& control,
+                                 std::vector<std::string>& processed) {
+    RunProgress progress(control);
+    // The total is of the files that open now; one that cannot be opened is never read.
+    std::uint64_t total = 0;
+    for (const auto& path : paths) {
+        RawFile file;
+        if (file.open(path))
+            total += file.size();
+    }
+    progress.set_total(total);
+    std::vector<std::string> opened;
+    const MultiFileOutcome m = run_multi_nutrient(
+        paths, table, log, progress.control(), [&](const std::string& path) {
+            auto file = std::make_unique<RawFile>();
+            if (!file->open(path))
+                return std::unique_ptr<RawSource>();
+            opened.push_back(path);
+            progress.begin(file->size());
+            return std::unique_ptr<RawSource>(std::move(file));
+        });
+    processed.clear();
+    for (const auto& path : opened)
+        if (std::find(m.not_processed.begin(), m.not_processed.end(), path) ==
+            m.not_processed.end())
+            processed.push_back(path);
+    // Files refused after their header still count as read: the batch reached its end.
+    if (!m.cancelled && m.read_errors.empty())
+        progress.finish();
+    return m;
+}
+
 void run_process_request(const ProcessRequest& request, ProcessOutcome& out,
                          const PassControl& control) {
     if (request.multi) {
@@ -227,8 +321,11 @@ void run_process_request(const ProcessRequest& request, ProcessOutcome& out,
             out.status = process_usage;
             return;
         }
-        const MultiFileOutcome m = run_multi_nutrient(request.files, out.table, out.log, control);
-        out.provenance = multi_nutrient_provenance(request.files);
+        std::vector<std::string> processed;
+        const MultiFileOutcome m =
+            run_multi_batch(request.files, out.table, out.log, control, processed);
+        if (request.with_provenance)
+            out.provenance = multi_nutrient_provenance(processed);
         out.has_rows = true;
         for (const auto& path : m.unopened)
             out.messages.push_back(common::format_text("Can't open file %s", path.c_str()));

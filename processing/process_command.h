@@ -30,6 +30,9 @@ struct ProcessRequest {
     // header as if written after it; with them a file without a header is processed from
     // the scan defaults.
     std::vector<std::string> settings;
+    // Whether to record how the rows were made (for a NetCDF save): the header's key lines,
+    // gathered while the header scan reads.
+    bool with_provenance = false;
 };
 
 struct ProcessOutcome {
@@ -38,13 +41,23 @@ struct ProcessOutcome {
     bool has_rows = false;              // whether the table is to be written
     ResultTable table;
     ProcessingLog log;
-    // The chemistry, files and parameters the rows were made with (the command is the
-    // caller's to fill in).
+    // The chemistry, files and parameters the rows were made with, when asked for (the
+    // command is the caller's to fill in).
     ResultProvenance provenance;
 };
 
-// The control's progress reports the data pass of each file in turn (bytes of that file).
+// The control's progress reports the whole run: the bytes read so far of all the bytes the
+// run reads (the pH header scan reads its file whole, then the data pass reads it again;
+// files that cannot be opened count for nothing). A run that reads every file to its end
+// ends with the total reported.
 void run_process_request(const ProcessRequest& request, ProcessOutcome& outcome,
                          const PassControl& control = {});
+
+// The multi-file nutrient batch as the dialog and the command run it, with progress over
+// the whole batch as above; `processed` gets the files whose data was processed (not those
+// that could not be opened or were refused).
+MultiFileOutcome run_multi_batch(const std::vector<std::string>& paths, ResultTable& table,
+                                 ProcessingLog& log, const PassControl& control,
+                                 std::vector<std::string>& processed);
 
 }  // namespace quelmar::processing

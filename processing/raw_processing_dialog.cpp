@@ -221,14 +221,17 @@ bool RawProcessingDialog::start() {
     // marker: it runs on the worker with the dialog's progress bar and Cancel, the window
     // shown and answering meanwhile.
     auto scan = std::make_shared<HeaderScan>();
+    auto keys = std::make_shared<std::vector<std::string>>();
     setWindowModality(Qt::ApplicationModal);  // as exec() will keep it
     show();
     QEventLoop loop;
     scan_loop_ = &loop;
     run_in_background(
-        [this, scan](const PassControl& control) {
+        [this, scan, keys](const PassControl& control) {
             WatchedSource watched(file_, control);
-            *scan = scan_header(watched);
+            HeaderKeyTap tap(watched, chemistry_ == Chemistry::ph);
+            *scan = scan_header(tap);
+            *keys = tap.keys();
         },
         [&loop] { loop.quit(); });
     if (busy())
@@ -236,6 +239,7 @@ bool RawProcessingDialog::start() {
     scan_loop_ = nullptr;
     if (cancel_requested_.load() || !worker_failure_.empty() || !file_.is_open())
         return false;
+    header_keys_ = std::move(*keys);
     if (scan->read_error) {
         ui::show_message(this, QString::fromUtf8(texts().read_error_caption),
                           QString::fromUtf8(io_error_text), ui::PromptIcon::error);
@@ -272,6 +276,8 @@ void RawProcessingDialog::process_pressed() {
                           ui::PromptIcon::warning);
         return;
     }
+    // What Save records is what this run was made with, whatever the fields show later.
+    provenance_ = result_provenance();
     Pass pass = make_pass();
     auto stats = std::make_shared<PassStats>();
     run_in_background(
@@ -318,9 +324,7 @@ void RawProcessingDialog::save_pressed() {
     }
     const std::string target = path.toStdString();
     const ResultFormat format = result_format_of_path(target);
-    const SaveOutcome saved =
-        save_results_as(format, table_, target,
-                        format == ResultFormat::netcdf ? result_provenance() : ResultProvenance{});
+    const SaveOutcome saved = save_results_as(format, table_, target, provenance_);
     if (!saved.message.empty())
         ui::show_message(this, QStringLiteral("Save Processed Output"), qs(saved.message),
                           saved.ok ? ui::PromptIcon::information : ui::PromptIcon::error);

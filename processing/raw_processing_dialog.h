@@ -78,7 +78,8 @@ class RawProcessingDialog : public QDialog {
     virtual std::string read_parameters() = 0;
     virtual Pass make_pass() = 0;
     virtual std::vector<ResultColumn> result_columns() const = 0;
-    // How the results were made, for a NetCDF save (result_provenance_qt.cpp).
+    // How the results were made, for a NetCDF save (result_provenance_qt.cpp): taken when
+    // Process starts, with the fields as read for the run, and kept for Save.
     virtual ResultProvenance result_provenance();
 
     QVBoxLayout* parameters_layout() const { return parameters_layout_; }
@@ -95,6 +96,11 @@ class RawProcessingDialog : public QDialog {
     ResultTable table_;
     ProcessingLog log_;
     RawFile file_;
+    // The header's key lines, gathered while the header scan read them (for pH, every key
+    // line of the file, as its scan takes them wherever they are).
+    std::vector<std::string> header_keys_;
+    // How the rows in the list were made, as of Process (or the batch's end).
+    ResultProvenance provenance_;
 
   private:
     void set_progress(std::uint64_t done, std::uint64_t total);

@@ -1,7 +1,8 @@
 // What a processing dialog records about how its results were made, for the NetCDF save:
 // the chemistry, the raw output file, its header key lines (exact, as the header scan read
-// them) and the parameter fields as they stood when saved (a field the user edited differs
-// from the header, and it is the field that was processed).
+// them) and the parameter fields as they stood when Process read them (a field the user
+// edited differs from the header, and it is the field that was processed). Taken at
+// Process, it reads no file: nothing at Save waits on the disk but the save itself.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -79,16 +80,15 @@ ResultProvenance RawProcessingDialog::result_provenance() {
     p.command = windowTitle().toStdString();
     if (file_.is_open()) {
         p.raw_files = {file_.path()};
-        // The header block only, even for pH (whose scan reads to the end): reading a whole
-        // deployment again would stall the window, and the fields below are what was used.
-        p.parameters = header_key_lines(file_, false);
+        p.parameters = header_keys_;
     }
     p.fields = shown_parameter_fields(parameters_area_);
     return p;
 }
 
 ResultProvenance MultiNutrientProcessingDialog::result_provenance() {
-    ResultProvenance p = multi_nutrient_provenance(paths_);
+    // The batch's files and headers are recorded by the worker at its end (start()).
+    ResultProvenance p = provenance_;
     p.command = windowTitle().toStdString();
     return p;
 }

@@ -113,18 +113,21 @@ int run_process(int argc, char** argv) {
     if (*format == processing::ResultFormat::netcdf && output.empty())
         return usage_error("NetCDF is not written to standard output: give -o FILE.nc", nullptr);
 
-    // The bar only where someone watches and the wait is long.
+    // Only a NetCDF file records how the results were made.
+    request.with_provenance = *format == processing::ResultFormat::netcdf;
+
+    // The bar only where someone watches and the wait is long. Its total is the run's, as
+    // the first report gives it: the bytes of the files that open, and the pH scan's read.
     std::optional<common::ProgressBar> bar;
-    common::SuccessiveFilesProgress files_progress;
     processing::PassControl control;
-    const std::uint64_t total = input_bytes(request.files);
-    if (isatty(STDERR_FILENO) && total > progress_bar_min_bytes) {
-        bar.emplace(total, terminal_width(), [](const std::string& text) {
-            std::fputs(text.c_str(), stderr);
-            std::fflush(stderr);
-        });
-        control.progress = [&](std::uint64_t done, std::uint64_t file_total) {
-            bar->update(files_progress.add(done, file_total));
+    if (isatty(STDERR_FILENO) && input_bytes(request.files) > progress_bar_min_bytes) {
+        control.progress = [&](std::uint64_t done, std::uint64_t run_total) {
+            if (!bar)
+                bar.emplace(run_total, terminal_width(), [](const std::string& text) {
+                    std::fputs(text.c_str(), stderr);
+                    std::fflush(stderr);
+                });
+            bar->update(done);
         };
     }
 
@@ -192,8 +195,9 @@ constexpr const char* process_description =
     "  --log LOG         write the processing log (the dialog's log lines) to LOG\n"
     "  --set KEY=VALUE   a header key (CHEMISTRY.SAMPLE_INTERVAL=100), applied after the header\n"
     "  --multi           several nutrient files into one table\n"
-    "Exit status: 0 done, 2 usage error, 3 no header or another chemistry, 4 read error (the rows\n"
-    "before it are still written).\n";
+    "Exit status: 0 done, 1 the results or the log could not be written, or processing stopped,\n"
+    "2 usage error, 3 no header or another chemistry, 4 read error (the rows before it are\n"
+    "still written).\n";
 
 const CliRegistrar registrar({"process", usage, run_process, process_description});
 

@@ -7,15 +7,23 @@
 #include <gtest/gtest.h>
 #include <netcdf.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
+#include <system_error>
+
+#include <unistd.h>
 
 #include "common/text.h"
 #include "processing/example_files.h"
 #include "processing/dic_engine.h"
+#include "processing/header_scan.h"
+#include "processing/nutrient_engine.h"
 #include "processing/process_command.h"
 #include "processing/ta_engine.h"
 
@@ -55,9 +63,13 @@ class Nc {
     }
     std::vector<double> doubles(int var) const {
         std::vector<double> v(rows());
-        if (!v.empty())
+        if (!v.empty()) {
             EXPECT_EQ(nc_get_var_double(id_, var, v.data()), NC_NOERR);
+        }
         return v;
+    }
+    bool has_fill(int var) const {
+        return nc_inq_att(id_, var, "_FillValue", nullptr, nullptr) == NC_NOERR;
     }
     int format() const {
         int f = 0;
@@ -91,10 +103,12 @@ void expect_same_as_table(const ResultTable& table, const std::string& path) {
         const int var = nc.var(cv.name);
         ASSERT_GE(var, 0) << cv.name;
         EXPECT_EQ(nc.text(var, "long_name"), titles[c]);
-        if (!cv.units.empty())
+        if (!cv.units.empty()) {
             EXPECT_EQ(nc.text(var, "units"), cv.units);
-        if (!cv.standard_name.empty())
+        }
+        if (!cv.standard_name.empty()) {
             EXPECT_EQ(nc.text(var, "standard_name"), cv.standard_name);
+        }
         switch (cv.kind) {
             case CellKind::time: {
                 const auto v = nc.doubles(var);
@@ -106,11 +120,12 @@ void expect_same_as_table(const ResultTable& table, const std::string& path) {
             case CellKind::number: {
                 const auto v = nc.doubles(var);
                 for (std::size_t r = 0; r < rows.size(); ++r) {
-                    if (rows[r][c].find("nan") != std::string::npos || rows[r][c].empty())
+                    if (rows[r][c].find("nan") != std::string::npos || rows[r][c].empty()) {
                         EXPECT_EQ(v[r], NC_FILL_DOUBLE);
-                    else
+                    } else {
                         EXPECT_EQ(common::text_of(common::Fixed{v[r], printed_decimals(rows[r][c])}),
                                   rows[r][c]);
+                    }
                 }
                 break;
             }
@@ -147,12 +162,19 @@ void expect_same_as_table(const ResultTable& table, const std::string& path) {
     }
 }
 
+// A folder of the test's own (suite and process), removed afterwards.
 class NetcdfOutput : public testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::path(testing::TempDir()) / "netcdf_output";
+        dir_ = fs::path(testing::TempDir()) /
+               (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
+                "." + std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
     }
     std::string write(const std::string& name, const std::string& text) {
         const fs::path p = dir_ / name;
@@ -169,32 +191,42 @@ class NetcdfOutput : public testing::Test {
     fs::path dir_;
 };
 
-TEST_F(NetcdfOutput, EveryChemistrysExampleReadsBackAsItsCsv) {
-    ExampleOptions o;
-    o.cycles = 6;
-    o.nutrient_type = protocol::chemistry::phosphate;
+TEST_F(NetcdfOutput, EveryChemistrysExampleFileReadsBackAsItsCsv) {
     const struct {
-        const char* name;
-        std::string text;
         const char* chemistry;
         const char* standard_name;
-    } examples[] = {
-        {"phosphate", nutrient_example(o), "Phosphate", "mole_concentration_of_phosphate_in_sea_water"},
-        {"ph", ph_example(o), "pH", "sea_water_ph_reported_on_total_scale"},
-        {"ta", ta_example(o), "TA", "sea_water_alkalinity_expressed_as_mole_equivalent"},
-        {"dic", dic_example(o), "DIC",
-         "moles_of_dissolved_inorganic_carbon_per_unit_mass_in_sea_water"},
+    } expected[] = {
+        {"Nitrate", "mole_concentration_of_nitrate_in_sea_water"},
+        {"Phosphate", "mole_concentration_of_phosphate_in_sea_water"},
+        {"pH", "sea_water_ph_reported_on_total_scale"},
+        {"TA", "sea_water_alkalinity_expressed_as_mole_equivalent"},
+        {"DIC", "moles_of_dissolved_inorganic_carbon_per_unit_mass_in_sea_water"},
     };
-    for (const auto& e : examples) {
-        SCOPED_TRACE(e.name);
+    const std::map<std::string, std::size_t> known = {
+        {"nitrate.csv", 0}, {"phosphate.csv", 1}, {"ph.csv", 2}, {"ta.csv", 3}, {"dic.csv", 4}};
+    std::set<std::string> seen;
+    for (const auto& entry : fs::directory_iterator(fs::path(QUELMAR_SOURCE_DIR) / "examples")) {
+        if (entry.path().extension() != ".csv")
+            continue;
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
         ProcessOutcome out;
         ProcessRequest request;
-        request.files = {write(std::string(e.name) + ".csv", e.text)};
+        request.files = {entry.path().string()};
+        request.with_provenance = true;
         run_process_request(request, out);
+        const auto e = known.find(name);
+        if (e == known.end()) {
+            // Any other example is one the processing refuses without --set.
+            EXPECT_EQ(out.status, process_refused);
+            continue;
+        }
+        seen.insert(name);
         ASSERT_EQ(out.status, process_ok);
         ASSERT_GE(out.table.row_count(), 3u);
-        EXPECT_EQ(out.provenance.chemistry, e.chemistry);
-        const std::string nc = file(std::string(e.name) + ".nc");
+        const auto& x = expected[e->second];
+        EXPECT_EQ(out.provenance.chemistry, x.chemistry);
+        const std::string nc = file(entry.path().stem().string() + ".nc");
         const SaveOutcome saved = save_netcdf(out.table, nc, out.provenance);
         ASSERT_TRUE(saved.ok) << saved.message;
         EXPECT_EQ(saved.message, "Processed Output saved to " + nc);
@@ -202,8 +234,8 @@ TEST_F(NetcdfOutput, EveryChemistrysExampleReadsBackAsItsCsv) {
         expect_same_as_table(out.table, nc);
 
         Nc f(nc);
-        EXPECT_EQ(f.text(NC_GLOBAL, "chemistry"), e.chemistry);
-        EXPECT_EQ(f.text(NC_GLOBAL, "raw_files"), std::string(e.name) + ".csv");
+        EXPECT_EQ(f.text(NC_GLOBAL, "chemistry"), x.chemistry);
+        EXPECT_EQ(f.text(NC_GLOBAL, "raw_files"), name);
         EXPECT_EQ(f.text(NC_GLOBAL, "source"), "Quelmar 1.0p");
         // The parameters come from the header: the chemistry's type is among them.
         EXPECT_NE(f.text(NC_GLOBAL, "processing_parameters").find("CHEMISTRY.TYPE="),
@@ -212,26 +244,37 @@ TEST_F(NetcdfOutput, EveryChemistrysExampleReadsBackAsItsCsv) {
         int nvars = 0;
         nc_inq_nvars(f.id(), &nvars);
         for (int v = 0; v < nvars; ++v)
-            has_standard_name = has_standard_name || f.text(v, "standard_name") == e.standard_name;
+            has_standard_name = has_standard_name || f.text(v, "standard_name") == x.standard_name;
         EXPECT_TRUE(has_standard_name);
         const int time = f.var("time");
         EXPECT_EQ(f.text(time, "axis"), "T");
         EXPECT_EQ(f.text(time, "units"), "seconds since 1970-01-01 00:00:00 UTC");
+        EXPECT_FALSE(f.has_fill(time));
+        // Only nutrient results have the platform's clock beside the sensor's.
+        const bool nutrient = e->second < 2;
+        EXPECT_EQ(f.var("sensor_time") >= 0, nutrient);
+        EXPECT_NE(f.text(time, "comment").find(nutrient ? "platform's clock" : "sensor's clock"),
+                  std::string::npos)
+            << f.text(time, "comment");
     }
+    EXPECT_EQ(seen.size(), known.size()) << "an example file is missing from examples/";
 }
 
-TEST_F(NetcdfOutput, MultiFileBatchKeepsSensorNamesAndEachFilesParameters) {
+TEST_F(NetcdfOutput, MultiFileBatchKeepsSensorNamesAndTheParametersOfTheFilesProcessed) {
     ExampleOptions a, b;
     b.sensor_name = "";  // its rows leave the name empty
     b.nutrient_type = protocol::chemistry::silicate;
     const std::string pa = write("a.csv", nutrient_example(a));
     const std::string pb = write("b.csv", nutrient_example(b));
+    const std::string ph = write("ph.csv", ph_example(a));  // refused: not a nutrient
     ProcessRequest request;
     request.multi = true;
-    request.files = {pa, pb};
+    request.files = {pa, file("missing.csv"), ph, pb};
+    request.with_provenance = true;
     ProcessOutcome out;
     run_process_request(request, out);
-    ASSERT_EQ(out.status, process_ok);
+    ASSERT_EQ(out.status, process_read_error);  // the missing file
+    EXPECT_EQ(out.provenance.raw_files, (std::vector<std::string>{pa, pb}));
     const std::string nc = file("multi.nc");
     ASSERT_TRUE(save_netcdf(out.table, nc, out.provenance).ok);
     expect_same_as_table(out.table, nc);
@@ -239,6 +282,9 @@ TEST_F(NetcdfOutput, MultiFileBatchKeepsSensorNamesAndEachFilesParameters) {
     const std::string params = f.text(NC_GLOBAL, "processing_parameters");
     EXPECT_NE(params.find("[a.csv]\n"), std::string::npos);
     EXPECT_NE(params.find("[b.csv]\n"), std::string::npos);
+    EXPECT_EQ(params.find("[ph.csv]"), std::string::npos);
+    EXPECT_EQ(params.find("[missing.csv]"), std::string::npos);
+    EXPECT_EQ(f.text(NC_GLOBAL, "raw_files"), "a.csv\nb.csv");
     EXPECT_NE(params.find("CORE.SENSOR_NAME=QM-0001"), std::string::npos);
     // Files of different nutrients share the columns: no one standard name fits them.
     EXPECT_EQ(f.text(f.var("nutrient_medium"), "standard_name"), "<none>");
@@ -271,6 +317,33 @@ TEST_F(NetcdfOutput, CellsWithoutANumberAreFillValues) {
     EXPECT_EQ(fill, NC_FILL_DOUBLE);
     // Every time was one: the coordinate has no fill value.
     EXPECT_NE(nc_get_att_double(f.id(), f.var("time"), "_FillValue", &fill), NC_NOERR);
+}
+
+TEST_F(NetcdfOutput, RowsWithoutAPlatformTimeAreLeftOutAndOnlyTheColumnMissingOneHasAFill) {
+    ResultTable t(nutrient_columns(protocol::chemistry::nitrate));
+    auto row = [](const char* platform, const char* sensor, const char* medium) {
+        std::vector<std::string> cells(17, "0.500000");
+        cells[0] = platform;
+        cells[1] = sensor;
+        cells[2] = medium;
+        return cells;
+    };
+    t.add_row(row("01/01/2026 00:00:00", "01/01/2026 00:00:05", "1.000"));
+    t.add_row(row("31/02/2026 00:01:00", "01/01/2026 00:01:05", "2.000"));  // no such day
+    t.add_row(row("01/01/2026 00:02:00", "", "3.000"));
+    t.add_row({""});
+    const std::string nc = file("times.nc");
+    const SaveOutcome saved = save_netcdf(t, nc, {});
+    ASSERT_TRUE(saved.ok) << saved.message;
+    EXPECT_EQ(saved.message, "Processed Output saved to " + nc);
+    EXPECT_EQ(saved.rows_written, 2u);
+    Nc f(nc);
+    ASSERT_EQ(f.rows(), 2u);
+    EXPECT_EQ(f.doubles(f.var("time")), (std::vector<double>{1767225600.0, 1767225720.0}));
+    EXPECT_EQ(f.doubles(f.var("nitrate_medium")), (std::vector<double>{1.0, 3.0}));
+    EXPECT_EQ(f.doubles(f.var("sensor_time")), (std::vector<double>{1767225605.0, NC_FILL_DOUBLE}));
+    EXPECT_FALSE(f.has_fill(f.var("time")));
+    EXPECT_TRUE(f.has_fill(f.var("sensor_time")));
 }
 
 TEST_F(NetcdfOutput, FlagsIntegersTextsAndRepeatedTitles) {
@@ -373,22 +446,139 @@ TEST_F(NetcdfOutput, HeaderKeyLinesAreThoseTheReadersTake) {
     EXPECT_EQ(c, '%');
 }
 
+// Hands out at most a few bytes per read and counts what it gave: lines split across reads,
+// and how much of a file a reader took.
+class TricklingSource : public RawSource {
+  public:
+    TricklingSource(std::string data, std::size_t step) : inner_(std::move(data)), step_(step) {}
+    std::ptrdiff_t read(char* buffer, std::size_t size) override {
+        const std::ptrdiff_t n = inner_.read(buffer, std::min(size, step_));
+        if (n > 0)
+            given_ += static_cast<std::uint64_t>(n);
+        return n;
+    }
+    bool rewind() override { return inner_.rewind(); }
+    std::uint64_t size() const override { return inner_.size(); }
+    std::uint64_t given() const { return given_; }
+
+  private:
+    MemorySource inner_;
+    std::size_t step_;
+    std::uint64_t given_ = 0;
+};
+
+TEST(HeaderKeys, AHeaderOnlyReadEndsAtTheFirstLineThatIsNoHeaderLine) {
+    std::string data;
+    for (int i = 0; i < 200000; ++i)
+        data += "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20\n";
+    for (const std::string& head : {std::string(), std::string("%QUELMAR.HEADER_START\n%QUELMAR.A=1\n")}) {
+        SCOPED_TRACE(head);
+        TricklingSource source(head + data, 1 << 20);
+        const auto keys = header_key_lines(source, false);
+        EXPECT_EQ(keys, head.empty() ? std::vector<std::string>{}
+                                     : std::vector<std::string>{"A=1"});
+        // A file without a header, or without its end, is not read whole.
+        EXPECT_LT(source.given(), source.size() / 4);
+    }
+}
+
+TEST(HeaderKeys, TheKeysTappedFromAScanAreThoseOfAReadOfTheirOwn) {
+    const std::string text =
+        "%QUELMAR.CHEMISTRY.TYPE=4\r\n"
+        "%QUELMAR.HEADER_START\r\n"
+        "%QUELMAR.CHEMISTRY.SAMPLE_INTERVAL=100\r\n"
+        "%QUELMAR.LONG=" + std::string(6000, '7') + "\n"
+        "% a comment\n"
+        "%QUELMAR.HEADER_END\n"
+        "1,2,3\n"
+        "%QUELMAR.CHEMISTRY.SAMPLE_INTERVAL=50\n"
+        "4,5,6\n"
+        "%QUELMAR.THERMISTOR.A=2";  // the last line, without its line feed
+    for (const bool to_end : {false, true}) {
+        for (const std::size_t step : {1u, 7u, 4096u}) {
+            SCOPED_TRACE(std::to_string(step) + (to_end ? " to the end" : " header only"));
+            MemorySource own(text);
+            const auto expected = header_key_lines(own, to_end);
+            ASSERT_EQ(expected.size(), to_end ? 5u : 3u);
+            TricklingSource source(text, step);
+            HeaderKeyTap tap(source, to_end);
+            PhSettings settings;
+            const HeaderScan scan = scan_ph_header(tap, settings);
+            EXPECT_TRUE(scan.header_found);
+            EXPECT_EQ(settings.sample_interval_ms, 50u);  // the scan itself is unchanged
+            EXPECT_EQ(tap.keys(), expected);
+        }
+    }
+}
+
+TEST_F(NetcdfOutput, ProgressCoversTheWholeRunAndEndsAtItsTotal) {
+    struct Report {
+        std::uint64_t done, total;
+    };
+    auto run = [](const ProcessRequest& request, std::vector<Report>& reports) {
+        PassControl control;
+        control.progress = [&](std::uint64_t done, std::uint64_t total) {
+            reports.push_back({done, total});
+        };
+        ProcessOutcome out;
+        run_process_request(request, out, control);
+        return out.status;
+    };
+    auto expect_whole_run = [](const std::vector<Report>& reports, std::uint64_t total) {
+        ASSERT_FALSE(reports.empty());
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            EXPECT_EQ(reports[i].total, total);
+            if (i > 0) {
+                EXPECT_GE(reports[i].done, reports[i - 1].done);
+            }
+        }
+        EXPECT_EQ(reports.back().done, total);
+    };
+    ExampleOptions o;
+    const std::string ph = write("ph.csv", ph_example(o));
+    const std::uint64_t ph_size = fs::file_size(ph);
+    {
+        // The pH scan reads the file whole before the pass reads it again.
+        std::vector<Report> reports;
+        ProcessRequest request;
+        request.files = {ph};
+        ASSERT_EQ(run(request, reports), process_ok);
+        expect_whole_run(reports, 2 * ph_size);
+        EXPECT_TRUE(std::any_of(reports.begin(), reports.end(), [&](const Report& r) {
+            return r.done > 0 && r.done <= ph_size;
+        })) << "the scan reports nothing";
+    }
+    {
+        // Only the files that open count, and files refused after their header are done.
+        const std::string a = write("a.csv", nutrient_example(o));
+        const std::string b = write("b.csv", nutrient_example(o));
+        std::vector<Report> reports;
+        ProcessRequest request;
+        request.multi = true;
+        request.files = {a, file("missing.csv"), ph, b};
+        run(request, reports);
+        expect_whole_run(reports, fs::file_size(a) + ph_size + fs::file_size(b));
+    }
+}
+
 TEST(NetcdfColumns, TimeCellsThatAreNoTimes) {
     EXPECT_EQ(time_cell_seconds("29/02/2024 23:59:59"), 1709251199.0);
     EXPECT_EQ(time_cell_seconds("01/13/2026 00:00:00"), std::nullopt);
+    EXPECT_EQ(time_cell_seconds("29/02/2100 00:00:00"), std::nullopt);
+    EXPECT_EQ(time_cell_seconds("29/02/2000 00:00:00"), 951782400.0);
+    EXPECT_EQ(time_cell_seconds("31/04/2026 00:00:00"), std::nullopt);
     EXPECT_EQ(time_cell_seconds("1/1/2026 0:0:0"), std::nullopt);
     EXPECT_EQ(time_cell_seconds(""), std::nullopt);
     EXPECT_EQ(time_cell_seconds("12x"), std::nullopt);
     EXPECT_EQ(result_format_of_path("results.nc.csv"), ResultFormat::csv);
 }
 
-TEST(NetcdfColumns, SettingsGivenWithoutAHeaderAreTheParameters) {
-    const fs::path raw = fs::path(testing::TempDir()) / "netcdf_no_header.csv";
+TEST_F(NetcdfOutput, SettingsGivenWithoutAHeaderAreTheParameters) {
     ExampleOptions o;
     o.header = false;
-    std::ofstream(raw, std::ios::binary) << ta_example(o);
     ProcessRequest request;
-    request.files = {raw.string()};
+    request.files = {write("no_header.csv", ta_example(o))};
+    request.with_provenance = true;
     request.chemistry = Chemistry::ta;
     request.settings = {"CHEMISTRY.TYPE=7", "CHEMISTRY.MEASUREMENT_CHANNEL=0"};
     ProcessOutcome out;

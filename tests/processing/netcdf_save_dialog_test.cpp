@@ -17,6 +17,7 @@
 #include "processing/dic_processing_dialog.h"
 #include "processing/example_files.h"
 #include "processing/multi_nutrient_processing_dialog.h"
+#include "processing/ph_processing_dialog.h"
 #include "processing/ta_processing_dialog.h"
 #include "ui/prompts.h"
 #include "tests/processing/processing_dialog_fixture.h"
@@ -86,6 +87,9 @@ TEST_F(NetcdfSaveDialog, RecordsTheFieldsAsProcessed) {
     d.inlets[0].crm_value->setText("2031.25");  // edited by hand: no longer the header's
     d.process_pressed();
     wait(d);
+    // Edited again after the run, and not processed: Save records what was.
+    d.inlets[0].crm_value->setText("1999");
+    ASSERT_TRUE(d.save_button()->isEnabled());
     prompts.choose(QString::fromStdString((dir_ / "dic.nc").string()));
     d.save_pressed();
     const std::string fields = global_text(dir_ / "dic.nc", "processing_dialog_fields");
@@ -96,12 +100,26 @@ TEST_F(NetcdfSaveDialog, RecordsTheFieldsAsProcessed) {
               std::string::npos);
 }
 
-TEST_F(NetcdfSaveDialog, MultiFileDialogRecordsEveryFile) {
+TEST_F(NetcdfSaveDialog, PhRecordsTheKeyLinesItsScanTookAfterTheHeader) {
+    // The pH scan takes a key wherever it is: the one after the data is what was used.
+    prompts.choose(write("ph.csv", ph_example({}) + "%QUELMAR.CHEMISTRY.SAMPLE_INTERVAL=100\n"));
+    PhProcessingDialog d;
+    ASSERT_TRUE(d.start());
+    d.process_pressed();
+    wait(d);
+    prompts.choose(QString::fromStdString((dir_ / "ph.nc").string()));
+    d.save_pressed();
+    const std::string params = global_text(dir_ / "ph.nc", "processing_parameters");
+    EXPECT_EQ(params.substr(params.rfind('\n') + 1), "CHEMISTRY.SAMPLE_INTERVAL=100") << params;
+}
+
+TEST_F(NetcdfSaveDialog, MultiFileDialogRecordsTheFilesProcessed) {
     ExampleOptions o;
     o.cycles = 2;
     const QString a = write("a.csv", nutrient_example(o));
     const QString b = write("b.csv", nutrient_example(o));
-    prompts.choose(QStringList{a, b});
+    const QString ta = write("ta.csv", ta_example(o));  // refused: not a nutrient
+    prompts.choose(QStringList{a, QString::fromStdString((dir_ / "missing.csv").string()), ta, b});
     MultiNutrientProcessingDialog d;
     ASSERT_TRUE(d.start());
     wait(d);
@@ -109,6 +127,9 @@ TEST_F(NetcdfSaveDialog, MultiFileDialogRecordsEveryFile) {
     prompts.choose(QString::fromStdString((dir_ / "multi.nc").string()));
     d.save_pressed();
     EXPECT_EQ(global_text(dir_ / "multi.nc", "raw_files"), "a.csv\nb.csv");
+    const std::string params = global_text(dir_ / "multi.nc", "processing_parameters");
+    EXPECT_EQ(params.find("[ta.csv]"), std::string::npos) << params;
+    EXPECT_EQ(params.find("[missing.csv]"), std::string::npos) << params;
 }
 
 }  // namespace
