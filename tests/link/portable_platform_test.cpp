@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "link/device_lock.h"
 #include "link/device_report_id.h"
 #include "link/hotplug_monitor.h"
@@ -27,7 +29,13 @@ TEST(PortableDeviceLock, NeverReportsInUse) {
 TEST(PortableDeviceLock, PathHidapiDoesNotListIsNeverHandedToIt) {
     // hidapi's Linux open of a plain file crashes on its way out: with no node lock in front
     // of it to look at the file, a path must be one hidapi lists before it is opened.
-    const std::string file = "/tmp/quelmar-portable-not-a-device";
+    struct PlainFile {
+        // The process's own name, removed however the test ends.
+        const std::string path = testing::TempDir() + "quelmar-portable-not-a-device." +
+                                 std::to_string(::getpid());
+        ~PlainFile() { std::remove(path.c_str()); }
+    } plain;
+    const std::string& file = plain.path;
     std::ofstream(file) << "not a device";
     DeviceLock lock;
     ASSERT_EQ(lock.acquire(file), LockOutcome::locked);
@@ -36,7 +44,6 @@ TEST(PortableDeviceLock, PathHidapiDoesNotListIsNeverHandedToIt) {
     EXPECT_EQ(sensor_link_open(sensor_link, file, 100), LinkResult::failed);
     EXPECT_EQ(sensor_link_open(sensor_link, "/dev/null", 100), LinkResult::failed);
     EXPECT_FALSE(sensor_link_is_open(sensor_link));
-    std::remove(file.c_str());
 }
 
 TEST(PortableHotplug, MonitorListsThroughHidapi) {

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -40,11 +44,40 @@ struct CliRun {
     std::string out, err;
 };
 
-// Runs quelmar-cli with `args` (already quoted for the shell) in a folder of its own.
-CliRun run_cli(const std::string& args) {
-    const fs::path dir = fs::temp_directory_path() / "quelmar-cli-help-test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+// The tests run quelmar-cli in a folder of the suite's and the process's own, removed
+// afterwards whatever the outcome.
+class CliFolder : public testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::path(testing::TempDir()) /
+               (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
+                "." + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    CliRun run_cli(const std::string& args) const;
+    struct Usage {
+        std::vector<std::string> names;
+        std::vector<std::string> lines;
+    };
+    // The subcommands and their usage lines, as `quelmar-cli --help` lists them.
+    Usage listed_usage() const;
+
+    fs::path dir_;
+};
+
+using CliVersion = CliFolder;
+using ProgramVersion = CliFolder;
+using CliHelp = CliFolder;
+using CliManualPage = CliFolder;
+
+// Runs quelmar-cli with `args` (already quoted for the shell) in the test's folder.
+CliRun CliFolder::run_cli(const std::string& args) const {
+    const fs::path& dir = dir_;
     const std::string command =
         "cd " + dir.string() + " && " + (bin_dir() / "quelmar-cli").string() + " " + args + " >" +
         (dir / "out").string() + " 2>" + (dir / "err").string() + " </dev/null";
@@ -59,13 +92,7 @@ CliRun run_cli(const std::string& args) {
     return r;
 }
 
-// The subcommands and their usage lines, as `quelmar-cli --help` lists them.
-struct Usage {
-    std::vector<std::string> names;
-    std::vector<std::string> lines;
-};
-
-Usage listed_usage() {
+CliFolder::Usage CliFolder::listed_usage() const {
     Usage u;
     const CliRun r = run_cli("--help");
     std::istringstream lines(r.out);
@@ -89,7 +116,7 @@ std::string gui_version_of_about_box() {
     return about.substr(at + key.size(), about.find('\n', at) - at - key.size());
 }
 
-TEST(CliVersion, IsTheAboutBoxsAndThePackagesVersion) {
+TEST_F(CliVersion, IsTheAboutBoxsAndThePackagesVersion) {
     const CliRun r = run_cli("--version");
     EXPECT_EQ(r.status, 0);
     const std::string version = gui_version_of_about_box();
@@ -107,22 +134,21 @@ TEST(CliVersion, IsTheAboutBoxsAndThePackagesVersion) {
     EXPECT_NE(metainfo.find("<release version=\"" + version + "\""), std::string::npos);
 }
 
-TEST(ProgramVersion, TheMainProgramPrintsTheSameVersionWithoutADisplay) {
+TEST_F(ProgramVersion, TheMainProgramPrintsTheSameVersionWithoutADisplay) {
     const fs::path program = bin_dir() / "quelmar";
     if (!fs::exists(program))
         GTEST_SKIP() << "the program is not built (QUELMAR_BUILD_UI=OFF)";
     // No platform given at all: --version must not need one.
-    const std::string out = (fs::temp_directory_path() / "quelmar-version-test.out").string();
+    const std::string out = (dir_ / "version.out").string();
     const int status = std::system(("env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY " +
                                     program.string() + " --version >" + out + " 2>&1 </dev/null")
                                        .c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(read_file(out), "quelmar " + gui_version_of_about_box() + "\n");
-    fs::remove(out);
 }
 
-TEST(CliHelp, EverySubcommandExplainsItselfOnStandardOutput) {
+TEST_F(CliHelp, EverySubcommandExplainsItselfOnStandardOutput) {
     const Usage usage = listed_usage();
     ASSERT_GE(usage.names.size(), 12u) << "quelmar-cli --help lists fewer subcommands than it has";
     for (const auto& name : usage.names) {
@@ -140,7 +166,7 @@ TEST(CliHelp, EverySubcommandExplainsItselfOnStandardOutput) {
     }
 }
 
-TEST(CliHelp, WinsOverTheOtherArgumentsAndDoesNothingElse) {
+TEST_F(CliHelp, WinsOverTheOtherArgumentsAndDoesNothingElse) {
     // Without the help these would write to a sensor, or write files into the current folder.
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"upgrade --virtual-sensor image.bin --help", "upgrade --help"},
@@ -151,16 +177,29 @@ TEST(CliHelp, WinsOverTheOtherArgumentsAndDoesNothingElse) {
         const CliRun r = run_cli(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "");
-        EXPECT_FALSE(
-            fs::exists(fs::temp_directory_path() / "quelmar-cli-help-test" / "nitrate.csv"));
-        EXPECT_FALSE(fs::exists(fs::temp_directory_path() / "quelmar-cli-help-test" / "x.bin"));
+        EXPECT_FALSE(fs::exists(dir_ / "nitrate.csv"));
+        EXPECT_FALSE(fs::exists(dir_ / "x.bin"));
         EXPECT_EQ(r.out, run_cli(plain).out);
     }
     // An unknown subcommand is still a usage error, help or not.
     EXPECT_EQ(run_cli("no-such-command --help").status, tools::exit_usage);
 }
 
-TEST(CliManualPage, ListsEverySubcommandOptionAndExitStatus) {
+TEST_F(CliHelp, ProcessListsEveryExitStatusItEnds) {
+    const CliRun r = run_cli("process --help");
+    const auto at = r.out.find("Exit status:");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    // The statuses, each before what it means, joined across the lines of the paragraph.
+    std::string exits = r.out.substr(at);
+    std::replace(exits.begin(), exits.end(), '\n', ' ');
+    for (int code : {tools::exit_ok, tools::exit_failure, tools::exit_usage,
+                     processing::process_refused, processing::process_read_error}) {
+        const std::string word = " " + std::to_string(code) + " ";
+        EXPECT_NE(exits.find(word), std::string::npos) << code << " in: " << exits;
+    }
+}
+
+TEST_F(CliManualPage, ListsEverySubcommandOptionAndExitStatus) {
     std::string page = read_file(fs::path(QUELMAR_SOURCE_DIR) / "packaging" / "quelmar-cli.1.in");
     ASSERT_FALSE(page.empty());
     // roff writes a minus as "\-".

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
 
 #include "processing/example_files.h"
 
@@ -32,11 +34,18 @@ class ProcessCli : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(fs::exists(cli_path())) << "build quelmar-cli first";
-        dir_ = fs::path(testing::TempDir()) / "process_cli";
+        // A folder of the suite's and the process's own, removed afterwards.
+        dir_ = fs::path(testing::TempDir()) /
+               (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
+                "." + std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         raw_ = dir_ / "raw.csv";
         std::ofstream(raw_, std::ios::binary) << processing::dic_example({});
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
     }
     // The exit status; standard output and error into files of the folder.
     int run(const std::string& args) {
