@@ -3,7 +3,8 @@
 checks a value and the decoded times against the CSV of the same file.
 
 Usage: netcdf_xarray_test.py QUELMAR_CLI RAW_FILE
-Exits 77 (skipped) when xarray is not installed."""
+Exits 77 (skipped) when xarray is not installed, or is without a NetCDF-4 engine to read
+the file with (python3-netcdf4 and python3-h5netcdf are only recommended by python3-xarray)."""
 
 import csv
 import datetime
@@ -18,6 +19,19 @@ except ImportError:
     print("xarray is not installed: skipped")
     sys.exit(77)
 
+# xarray opens NetCDF-4 files through netCDF4 or h5netcdf; with neither, it cannot read one.
+ENGINE = None
+for module, engine in (("netCDF4", "netcdf4"), ("h5netcdf", "h5netcdf")):
+    try:
+        __import__(module)
+    except ImportError:
+        continue
+    ENGINE = engine
+    break
+if ENGINE is None:
+    print("xarray has no NetCDF-4 engine (python3-netcdf4 or python3-h5netcdf): skipped")
+    sys.exit(77)
+
 
 def main():
     cli, raw = sys.argv[1], sys.argv[2]
@@ -27,7 +41,7 @@ def main():
         rows = list(csv.reader(subprocess.run([cli, "process", raw], check=True,
                                               capture_output=True, text=True).stdout.splitlines()))
         titles, rows = rows[0], rows[1:]
-        with xarray.open_dataset(nc) as ds:
+        with xarray.open_dataset(nc, engine=ENGINE) as ds:
             assert ds.attrs["Conventions"] == "CF-1.8", ds.attrs
             assert ds.sizes["time"] == len(rows), (ds.sizes, len(rows))
             times = [datetime.datetime.strptime(r[0], "%d/%m/%Y %H:%M:%S") for r in rows]
