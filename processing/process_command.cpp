@@ -291,8 +291,8 @@ MultiFileOutcome run_multi_batch(const std::vector<std::string>& paths, ResultTa
     }
     progress.set_total(total);
     std::vector<std::string> opened;
-    const MultiFileOutcome m = run_multi_nutrient(
-        paths, table, log, progress.control(), [&](const std::string& path) {
+    const MultiFileOutcome m =
+        run_multi_nutrient(paths, table, log, progress.control(), [&](const std::string& path) {
             auto file = std::make_unique<RawFile>();
             if (!file->open(path))
                 return std::unique_ptr<RawSource>();

@@ -31,8 +31,8 @@ TEST(PortableDeviceLock, PathHidapiDoesNotListIsNeverHandedToIt) {
     // of it to look at the file, a path must be one hidapi lists before it is opened.
     struct PlainFile {
         // The process's own name, removed however the test ends.
-        const std::string path = testing::TempDir() + "quelmar-portable-not-a-device." +
-                                 std::to_string(::getpid());
+        const std::string path =
+            testing::TempDir() + "quelmar-portable-not-a-device." + std::to_string(::getpid());
         ~PlainFile() { std::remove(path.c_str()); }
     } plain;
     const std::string& file = plain.path;

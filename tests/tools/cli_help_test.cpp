@@ -49,9 +49,10 @@ struct CliRun {
 class CliFolder : public testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::path(testing::TempDir()) /
-               (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
-                "." + std::to_string(::getpid()));
+        dir_ =
+            fs::path(testing::TempDir()) /
+            (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
+             "." + std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
