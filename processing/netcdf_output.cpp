@@ -2,6 +2,9 @@
 
 #include <netcdf.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -10,9 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/text.h"
 #include "maintenance/firmware_versions.h"
@@ -228,9 +228,9 @@ class NetcdfFile {
 void write_globals(NetcdfFile& f, const ResultProvenance& p, std::time_t now) {
     const std::string program = std::string("Quelmar ") + maintenance::program_version;
     f.text_attribute(NC_GLOBAL, "Conventions", "CF-1.8");
-    f.text_attribute(NC_GLOBAL, "title",
-                     "Processed " + (p.chemistry.empty() ? std::string("sensor") : p.chemistry) +
-                         " results");
+    f.text_attribute(
+        NC_GLOBAL, "title",
+        "Processed " + (p.chemistry.empty() ? std::string("sensor") : p.chemistry) + " results");
     f.text_attribute(NC_GLOBAL, "source", program);
     f.text_attribute(NC_GLOBAL, "history",
                      iso_time(now) + " " + (p.command.empty() ? program : p.command));
@@ -293,8 +293,8 @@ int define_column(NetcdfFile& f, const ColumnVariable& v, const std::string& tit
         case CellKind::text: {
             // The classic model has no string type: a character array padded with NULs.
             int dims[2] = {time_dim, -1};
-            f.check(nc_def_dim(nc, (v.name + "_strlen").c_str(), std::max<std::size_t>(text_length, 1),
-                               &dims[1]),
+            f.check(nc_def_dim(nc, (v.name + "_strlen").c_str(),
+                               std::max<std::size_t>(text_length, 1), &dims[1]),
                     "cannot define a dimension");
             if (f.ok())
                 f.check(nc_def_var(nc, v.name.c_str(), NC_CHAR, 2, dims, &var),
@@ -337,8 +337,8 @@ void write_column(NetcdfFile& f, int var, const ColumnVariable& v,
         case CellKind::number: {
             std::vector<double> values(rows.size(), NC_FILL_DOUBLE);
             for (std::size_t r = 0; r < rows.size(); ++r) {
-                const auto x = v.kind == CellKind::time ? time_cell_seconds(cell(r))
-                                                        : number_cell(cell(r));
+                const auto x =
+                    v.kind == CellKind::time ? time_cell_seconds(cell(r)) : number_cell(cell(r));
                 if (x)
                     values[r] = *x;
             }
@@ -415,7 +415,9 @@ bool HeaderKeyCollector::line(std::string_view line) {
         header_ = true;
         return true;
     }
-    if (!to_end_ && (is_header_end(line) || is_data_line(line) || lines_ > max_header_lines)) {
+    // A blank line does not end a header; any other line without a '%' does.
+    const bool data = !line.empty() && line[0] != '%';
+    if (!to_end_ && (is_header_end(line) || data || lines_ > max_header_lines)) {
         finished_ = true;
         return false;
     }
@@ -662,9 +664,8 @@ SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,
     write_globals(f, provenance, std::time(nullptr));
     std::vector<int> ids;
     for (std::size_t c = 0; c < titles.size() && f.ok(); ++c)
-        ids.push_back(
-            define_column(f, vars[c], titles[c], time_dim, text_lengths[c], missing[c] != 0,
-                          time_comment));
+        ids.push_back(define_column(f, vars[c], titles[c], time_dim, text_lengths[c],
+                                    missing[c] != 0, time_comment));
     if (f.ok())
         f.check(nc_enddef(f.id()), "cannot define the file");
     for (std::size_t c = 0; c < ids.size() && f.ok(); ++c)
@@ -680,8 +681,8 @@ SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,
     return out;
 }
 
-SaveOutcome save_results_as(ResultFormat format, const ResultTable& table,
-                            const std::string& path, const ResultProvenance& provenance) {
+SaveOutcome save_results_as(ResultFormat format, const ResultTable& table, const std::string& path,
+                            const ResultProvenance& provenance) {
     return format == ResultFormat::netcdf ? save_netcdf(table, path, provenance)
                                           : save_results(table, path);
 }

@@ -20,8 +20,8 @@
 #include <unistd.h>
 
 #include "common/text.h"
-#include "processing/example_files.h"
 #include "processing/dic_engine.h"
+#include "processing/example_files.h"
 #include "processing/header_scan.h"
 #include "processing/nutrient_engine.h"
 #include "processing/process_command.h"
@@ -123,8 +123,9 @@ void expect_same_as_table(const ResultTable& table, const std::string& path) {
                     if (rows[r][c].find("nan") != std::string::npos || rows[r][c].empty()) {
                         EXPECT_EQ(v[r], NC_FILL_DOUBLE);
                     } else {
-                        EXPECT_EQ(common::text_of(common::Fixed{v[r], printed_decimals(rows[r][c])}),
-                                  rows[r][c]);
+                        EXPECT_EQ(
+                            common::text_of(common::Fixed{v[r], printed_decimals(rows[r][c])}),
+                            rows[r][c]);
                     }
                 }
                 break;
@@ -166,9 +167,10 @@ void expect_same_as_table(const ResultTable& table, const std::string& path) {
 class NetcdfOutput : public testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::path(testing::TempDir()) /
-               (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
-                "." + std::to_string(::getpid()));
+        dir_ =
+            fs::path(testing::TempDir()) /
+            (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
+             "." + std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -293,7 +295,7 @@ TEST_F(NetcdfOutput, MultiFileBatchKeepsSensorNamesAndTheParametersOfTheFilesPro
 TEST_F(NetcdfOutput, CellsWithoutANumberAreFillValues) {
     ResultTable t(ta_columns());
     t.add_row({"01/01/2026 00:00:00", "nan", "-nan", "", "12.5"});
-    t.add_row({"05/03/2040 10:20:30", "inf", "x1", "0.1"});  // a row short of a cell
+    t.add_row({"05/03/2040 10:20:30", "inf", "x1", "0.1"});          // a row short of a cell
     t.add_row({"2500000000", "-0.000", "1e3", "0.100000", "-inf"});  // beyond the date form
     const std::string nc = file("fill.nc");
     ASSERT_TRUE(save_netcdf(t, nc, {}).ok);
@@ -347,8 +349,12 @@ TEST_F(NetcdfOutput, RowsWithoutAPlatformTimeAreLeftOutAndOnlyTheColumnMissingOn
 }
 
 TEST_F(NetcdfOutput, FlagsIntegersTextsAndRepeatedTitles) {
-    ResultTable t({{"Time (platform)", 1}, {"Meas State", 1}, {"Validity", 1},
-                   {"Sensor Name", 1},     {"Odd # title", 1}, {"Odd # title", 1}});
+    ResultTable t({{"Time (platform)", 1},
+                   {"Meas State", 1},
+                   {"Validity", 1},
+                   {"Sensor Name", 1},
+                   {"Odd # title", 1},
+                   {"Odd # title", 1}});
     t.add_row({"01/01/2026 00:00:00", "7", "good", "QM-0001", "1", "2"});
     t.add_row({"01/01/2026 00:01:00", "", "bad", "", "3", "4"});
     t.add_row({"01/01/2026 00:02:00", "x", "worse", "A", "5", "6"});
@@ -471,12 +477,13 @@ TEST(HeaderKeys, AHeaderOnlyReadEndsAtTheFirstLineThatIsNoHeaderLine) {
     std::string data;
     for (int i = 0; i < 200000; ++i)
         data += "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20\n";
-    for (const std::string& head : {std::string(), std::string("%QUELMAR.HEADER_START\n%QUELMAR.A=1\n")}) {
+    for (const std::string& head :
+         {std::string(), std::string("%QUELMAR.HEADER_START\n\n%QUELMAR.A=1\n")}) {
         SCOPED_TRACE(head);
         TricklingSource source(head + data, 1 << 20);
         const auto keys = header_key_lines(source, false);
-        EXPECT_EQ(keys, head.empty() ? std::vector<std::string>{}
-                                     : std::vector<std::string>{"A=1"});
+        EXPECT_EQ(keys,
+                  head.empty() ? std::vector<std::string>{} : std::vector<std::string>{"A=1"});
         // A file without a header, or without its end, is not read whole.
         EXPECT_LT(source.given(), source.size() / 4);
     }
@@ -487,7 +494,9 @@ TEST(HeaderKeys, TheKeysTappedFromAScanAreThoseOfAReadOfTheirOwn) {
         "%QUELMAR.CHEMISTRY.TYPE=4\r\n"
         "%QUELMAR.HEADER_START\r\n"
         "%QUELMAR.CHEMISTRY.SAMPLE_INTERVAL=100\r\n"
-        "%QUELMAR.LONG=" + std::string(6000, '7') + "\n"
+        "%QUELMAR.LONG=" +
+        std::string(6000, '7') +
+        "\n"
         "% a comment\n"
         "%QUELMAR.HEADER_END\n"
         "1,2,3\n"
