@@ -450,12 +450,27 @@ bool HeaderKeyTap::rewind() {
     collector_.reset();
     partial_.clear();
     partial_too_long_ = false;
+    skipping_ = false;
     return inner_.rewind();
 }
 
 void HeaderKeyTap::take(std::string_view bytes) {
     while (!bytes.empty() && !collector_.finished()) {
+        // A line that starts with neither '%' nor its end is no marker and no key: its first
+        // character is all the collector looks at, and the rest is passed over uncopied.
+        if (partial_.empty() && !skipping_ && bytes[0] != '%' && bytes[0] != '\r' &&
+            bytes[0] != '\n') {
+            collector_.line(bytes.substr(0, 1));
+            skipping_ = true;
+        }
         const auto feed = bytes.find('\n');
+        if (skipping_) {
+            if (feed == bytes.npos)
+                return;
+            skipping_ = false;
+            bytes.remove_prefix(feed + 1);
+            continue;
+        }
         const std::string_view piece = bytes.substr(0, feed);
         if (!partial_too_long_) {
             partial_.append(piece.substr(0, max_tapped_line - partial_.size()));

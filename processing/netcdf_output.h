@@ -84,6 +84,7 @@ class HeaderKeyTap : public RawSource {
     HeaderKeyCollector collector_;
     std::string partial_;  // the start of the line being read, kept short
     bool partial_too_long_ = false;
+    bool skipping_ = false;  // the rest of a line that holds no key
 };
 
 // The collector over the source's lines; rewinds the source before and after.

@@ -498,6 +498,9 @@ TEST(HeaderKeys, TheKeysTappedFromAScanAreThoseOfAReadOfTheirOwn) {
         std::string(6000, '7') +
         "\n"
         "% a comment\n"
+        "\r\n"
+        "\n"
+        "%QUELMAR.CHEMISTRY.SENSOR_VERSION=0\n"
         "%QUELMAR.HEADER_END\n"
         "1,2,3\n"
         "%QUELMAR.CHEMISTRY.SAMPLE_INTERVAL=50\n"
@@ -508,7 +511,7 @@ TEST(HeaderKeys, TheKeysTappedFromAScanAreThoseOfAReadOfTheirOwn) {
             SCOPED_TRACE(std::to_string(step) + (to_end ? " to the end" : " header only"));
             MemorySource own(text);
             const auto expected = header_key_lines(own, to_end);
-            ASSERT_EQ(expected.size(), to_end ? 5u : 3u);
+            ASSERT_EQ(expected.size(), to_end ? 6u : 4u);
             TricklingSource source(text, step);
             HeaderKeyTap tap(source, to_end);
             PhSettings settings;
