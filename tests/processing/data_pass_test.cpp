@@ -15,6 +15,7 @@
 #include "processing/example_files.h"
 #include "processing/nutrient_engine.h"
 #include "test_records.h"
+#include "tests/support/scratch_folder.h"
 
 namespace quelmar::processing {
 namespace {
@@ -257,8 +258,11 @@ std::string read_file(const fs::path& p) {
 }
 
 TEST(SaveResults, WritesTitlesAndRowsAndReportsFailureWithoutLosingTheOldFile) {
-    const fs::path dir = fs::path(testing::TempDir()) / "proc_save";
-    fs::create_directories(dir);
+    const fs::path dir = test_support::make_scratch_folder();
+    struct Removed {
+        fs::path dir;
+        ~Removed() { test_support::remove_scratch_folder(dir); }
+    } removed{dir};
     ResultTable table({{"A", 10}, {"B", 10}});
     const std::string path = (dir / "out.csv").string();
     SaveOutcome empty = save_results(table, path);

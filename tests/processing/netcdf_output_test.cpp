@@ -26,6 +26,7 @@
 #include "processing/nutrient_engine.h"
 #include "processing/process_command.h"
 #include "processing/ta_engine.h"
+#include "tests/support/scratch_folder.h"
 
 namespace quelmar::processing {
 namespace {
@@ -167,16 +168,10 @@ void expect_same_as_table(const ResultTable& table, const std::string& path) {
 class NetcdfOutput : public testing::Test {
   protected:
     void SetUp() override {
-        dir_ =
-            fs::path(testing::TempDir()) /
-            (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
-             "." + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = test_support::make_scratch_folder();
     }
     void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
+        test_support::remove_scratch_folder(dir_);
     }
     std::string write(const std::string& name, const std::string& text) {
         const fs::path p = dir_ / name;

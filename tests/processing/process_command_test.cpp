@@ -14,6 +14,7 @@
 #include "processing/example_files.h"
 #include "processing/nutrient_engine.h"
 #include "processing/processing_messages.h"
+#include "tests/support/scratch_folder.h"
 
 namespace quelmar::processing {
 namespace {
@@ -30,9 +31,9 @@ std::string read_file(const fs::path& p) {
 class ProcessCommand : public testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::path(testing::TempDir()) / "proc_cli";
-        fs::create_directories(dir_);
+        dir_ = test_support::make_scratch_folder();
     }
+    void TearDown() override { test_support::remove_scratch_folder(dir_); }
     std::string write(const std::string& name, const std::string& text) {
         const fs::path p = dir_ / name;
         std::ofstream(p, std::ios::binary) << text;

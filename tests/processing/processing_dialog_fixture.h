@@ -11,13 +11,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <system_error>
 
-#include <unistd.h>
 
 #include "processing/raw_processing_dialog.h"
 #include "tests/support/ui_test_support.h"
 #include "ui/prompts.h"
+#include "tests/support/scratch_folder.h"
 
 namespace quelmar::processing {
 
@@ -25,15 +24,10 @@ class ProcessingDialogFixture : public testing::Test {
   protected:
     void SetUp() override {
         test_support::ensure_application();
-        dir_ = std::filesystem::path(testing::TempDir()) /
-               (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
-                "." + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
+        dir_ = test_support::make_scratch_folder();
     }
     void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
+        test_support::remove_scratch_folder(dir_);
     }
     // Writes `text` as the file `name` in the test's folder; its path.
     QString write(const std::string& name, const std::string& text) {

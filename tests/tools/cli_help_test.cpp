@@ -22,6 +22,7 @@
 #include "processing/process_command.h"
 #include "tools/cli.h"
 #include "ui/shell_state.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -49,16 +50,10 @@ struct CliRun {
 class CliFolder : public testing::Test {
   protected:
     void SetUp() override {
-        dir_ =
-            fs::path(testing::TempDir()) /
-            (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
-             "." + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = test_support::make_scratch_folder();
     }
     void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
+        test_support::remove_scratch_folder(dir_);
     }
     CliRun run_cli(const std::string& args) const;
     struct Usage {

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "processing/example_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -35,17 +36,12 @@ class ProcessCli : public testing::Test {
     void SetUp() override {
         ASSERT_TRUE(fs::exists(cli_path())) << "build quelmar-cli first";
         // A folder of the suite's and the process's own, removed afterwards.
-        dir_ = fs::path(testing::TempDir()) /
-               (std::string(testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
-                "." + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        dir_ = test_support::make_scratch_folder();
         raw_ = dir_ / "raw.csv";
         std::ofstream(raw_, std::ios::binary) << processing::dic_example({});
     }
     void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
+        test_support::remove_scratch_folder(dir_);
     }
     // The exit status; standard output and error into files of the folder.
     int run(const std::string& args) {
