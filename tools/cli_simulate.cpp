@@ -137,8 +137,11 @@ int run_simulate(int argc, char** argv) {
     };
     {
         std::string titles;
-        for (std::size_t c = 0; c < result_columns; ++c)
-            titles += (c ? "," : "") + std::string(result_column_titles[c]);
+        for (std::size_t c = 0; c < result_columns; ++c) {
+            if (c)
+                titles += ',';
+            titles += result_column_titles[c];
+        }
         std::printf("%s\n", titles.c_str());
     }
     catch_interrupts();

@@ -149,9 +149,9 @@ Reply read_readings(VirtualSensor& sensor, const link::SensorReport&) {
     e.supply_mv = sensor.options().supply_mv;
     bench_test_readings(sensor, e);
     const auto bytes = protocol::encode_readings_entry(e);
-    Reply r{protocol::status::ok, {}};
-    r.payload.push_back(run.mode);
-    r.payload.insert(r.payload.end(), bytes.begin(), bytes.end());
+    Reply r{protocol::status::ok, std::vector<std::uint8_t>(1 + bytes.size())};
+    r.payload[0] = run.mode;
+    std::copy(bytes.begin(), bytes.end(), r.payload.begin() + 1);
     return r;
 }
 
