@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/file_replace.h"
+
 namespace quelmar::common {
 
 std::string join_csv_cells(const std::vector<std::string>& cells) {
@@ -80,17 +82,7 @@ bool CsvWriter::commit() {
     }
     file_ = nullptr;
     if (ok) {
-        // Keep the permissions an existing file had; a new file gets the usual 0666 & ~umask
-        // instead of mkstemp's 0600.
-        struct stat st {};
-        if (::stat(path_.c_str(), &st) == 0) {
-            ::chmod(temp_path_.c_str(), st.st_mode & 07777);
-        } else {
-            mode_t mask = ::umask(0);
-            ::umask(mask);
-            ::chmod(temp_path_.c_str(), 0666 & ~mask);
-        }
-        if (std::rename(temp_path_.c_str(), path_.c_str()) != 0) {
+        if (!move_into_place(temp_path_, path_)) {
             fail("cannot replace " + path_);
             ok = false;
         }

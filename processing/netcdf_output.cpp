@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "common/file_replace.h"
 #include "common/text.h"
 #include "maintenance/firmware_versions.h"
 
@@ -184,17 +185,7 @@ class NetcdfFile {
                 ::close(fd);
         }
         if (ok()) {
-            // An existing file keeps its permissions; a new one gets 0666 & ~umask, not
-            // mkstemp's 0600, as the CSV does.
-            struct stat st {};
-            if (::stat(path_.c_str(), &st) == 0) {
-                ::chmod(temp_.c_str(), st.st_mode & 07777);
-            } else {
-                const mode_t mask = ::umask(0);
-                ::umask(mask);
-                ::chmod(temp_.c_str(), 0666 & ~mask);
-            }
-            if (std::rename(temp_.c_str(), path_.c_str()) != 0)
+            if (!common::move_into_place(temp_, path_))
                 system_error("cannot replace " + path_);
             else
                 temp_.clear();

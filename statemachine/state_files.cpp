@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include "common/file_replace.h"
+
 namespace quelmar::statemachine {
 
 namespace {
@@ -242,17 +244,7 @@ FileResult save_state_file(const std::string& path, const StateMachine& machine)
     ok = fsync(fileno(file.get())) == 0 && ok;
     ok = std::fclose(file.release()) == 0 && ok;
     if (ok) {
-        // An existing file keeps its permissions; a new one gets 0666 less the umask rather
-        // than the temporary file's 0600.
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0) {
-            ::chmod(temp.data(), st.st_mode & 07777);
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            ::chmod(temp.data(), 0666 & ~mask);
-        }
-        ok = std::rename(temp.data(), path.c_str()) == 0;
+        ok = common::move_into_place(temp.data(), path);
     }
     if (!ok) {
         std::remove(temp.data());
