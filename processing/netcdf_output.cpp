@@ -392,42 +392,68 @@ ResultFormat result_format_of_path(const std::string& path) {
 namespace {
 constexpr std::string_view key_prefix = "%QUELMAR.";
 constexpr std::size_t max_key_lines = 4096;
-// A header is some tens of lines: header-only, this many lines without its end are no header.
-constexpr std::size_t max_header_lines = 65536;
 // Enough of a line for a marker and a key with its longest kept value.
 constexpr std::size_t max_tapped_line = 4096;
+
+bool blank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 }  // namespace
 
 bool HeaderKeyCollector::line(std::string_view line) {
     if (finished_)
         return false;
-    ++lines_;
+    // The same markers, in the same order, as the header scan: what it stops at, this stops at.
     if (is_header_start(line)) {
         header_ = true;
         return true;
     }
-    // A blank line does not end a header; any other line without a '%' does.
-    const bool data = !line.empty() && line[0] != '%';
-    if (!to_end_ && (is_header_end(line) || data || lines_ > max_header_lines)) {
+    if (!to_end_ && is_header_end(line)) {
         finished_ = true;
         return false;
     }
-    if (line.substr(0, key_prefix.size()) == key_prefix && line.find('=') != line.npos &&
-        keys_.size() < max_key_lines)
-        keys_.emplace_back(line.substr(key_prefix.size(), common::max_text_length));
+    // The scan takes a key after leading white space too.
+    while (!line.empty() && blank(line.front()))
+        line.remove_prefix(1);
+    if (line.substr(0, key_prefix.size()) != key_prefix || line.find('=') == line.npos)
+        return true;
+    std::string key(line.substr(key_prefix.size(), common::max_text_length));
+    if (keys_.size() < max_key_lines) {
+        keys_.push_back(std::move(key));
+        return true;
+    }
+    // Past the limit (a header written again and again) the last value of each key is the one
+    // the scan applied: that one is kept, for as many keys as the limit allows.
+    ++later_lines_;
+    std::string name = key.substr(0, key.find('='));
+    const auto known = later_.find(name);
+    if (known != later_.end())
+        known->second = std::move(key);
+    else if (later_.size() < max_key_lines)
+        later_.emplace(std::move(name), std::move(key));
     return true;
 }
 
 std::vector<std::string> HeaderKeyCollector::keys() const {
     // Without a header the readers take no key line from the file.
-    return header_ ? keys_ : std::vector<std::string>{};
+    if (!header_)
+        return {};
+    std::vector<std::string> out = keys_;
+    if (later_lines_ > 0) {
+        out.push_back(common::format_text("# %zu further key lines; the last value of each key:",
+                                          later_lines_));
+        for (const auto& [name, key] : later_)
+            out.push_back(key);
+    }
+    return out;
 }
 
 void HeaderKeyCollector::reset() {
     header_ = false;
     finished_ = false;
-    lines_ = 0;
     keys_.clear();
+    later_.clear();
+    later_lines_ = 0;
 }
 
 std::ptrdiff_t HeaderKeyTap::read(char* buffer, std::size_t size) {
@@ -447,10 +473,9 @@ bool HeaderKeyTap::rewind() {
 
 void HeaderKeyTap::take(std::string_view bytes) {
     while (!bytes.empty() && !collector_.finished()) {
-        // A line that starts with neither '%' nor its end is no marker and no key: its first
-        // character is all the collector looks at, and the rest is passed over uncopied.
-        if (partial_.empty() && !skipping_ && bytes[0] != '%' && bytes[0] != '\r' &&
-            bytes[0] != '\n') {
+        // A line that starts with neither '%' nor white space is no marker and no key: its
+        // first character is all the collector looks at, and the rest is passed over uncopied.
+        if (partial_.empty() && !skipping_ && bytes[0] != '%' && !blank(bytes[0])) {
             collector_.line(bytes.substr(0, 1));
             skipping_ = true;
         }

@@ -2,8 +2,9 @@
 // The processed results as a NetCDF file that follows the CF conventions (CF-1.8, NetCDF-4
 // classic model), for data centres and analysis tools that read NetCDF rather than CSV.
 //
-// The file holds the same rows as the processed CSV: one `time` coordinate from the platform
-// time column (seconds since 1970-01-01 UTC), and one variable per other result column, named
+// The file holds the rows of the processed CSV (but for a row whose time cannot be read, since
+// a coordinate has no missing values): one `time` coordinate from the time column (seconds
+// since 1970-01-01 UTC), and one variable per other result column, named
 // after what it holds, with the CSV column title as its long_name, its units and, where the
 // CF standard name table has one, its standard_name. Every value is read from the cell text
 // the CSV would hold, so the two agree to the printed digits; cells that hold no number
@@ -14,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,11 +46,11 @@ std::optional<ResultFormat> result_format_from_name(const std::string& name);
 ResultFormat result_format_of_path(const std::string& path);
 
 // The header key lines of a raw output file as "KEY=VALUE" (without "%QUELMAR."), in file
-// order, as the lines go by. Header-only, it ends at the header's end or at the first line
-// that is no header line, so that a file without a header (or without its end) costs a few
-// lines, not a read of the whole file; `to_end` keeps the key lines of the whole file, for a
-// reader whose scan takes keys wherever they are (pH). At most a few thousand lines of at
-// most 255 characters are kept, whatever the file holds; nothing without a start marker.
+// order, as the lines go by: the lines the header scan takes, ending where it ends (at the
+// header's end marker; `to_end` reads on to the end of the file, for a reader whose scan takes
+// keys wherever they are, pH). At most a few thousand lines of at most 255 characters are kept
+// in order; past that, the last value of each key, after a line saying how many lines came
+// later. Nothing without a start marker.
 class HeaderKeyCollector {
   public:
     explicit HeaderKeyCollector(bool to_end) : to_end_(to_end) {}
@@ -62,8 +64,9 @@ class HeaderKeyCollector {
     bool to_end_;
     bool header_ = false;
     bool finished_ = false;
-    std::size_t lines_ = 0;
     std::vector<std::string> keys_;
+    std::map<std::string, std::string> later_;  // name → its last key line past the limit
+    std::size_t later_lines_ = 0;
 };
 
 // A source that hands every line read through it to a collector: the key lines of a header

@@ -439,8 +439,9 @@ TEST_F(NetcdfOutput, HeaderKeyLinesAreThoseTheReadersTake) {
         many += "%QUELMAR.K=1\n";
     MemorySource big(many);
     const auto keys = header_key_lines(big, false);
-    EXPECT_EQ(keys.size(), 4096u);
+    ASSERT_EQ(keys.size(), 4096u + 2);  // then the note and the one key's last value
     EXPECT_EQ(keys[0].size(), common::max_text_length);
+    EXPECT_EQ(keys.back(), "K=1");
     // The readers rewind after it.
     char c = 0;
     EXPECT_EQ(big.read(&c, 1), 1);
@@ -468,20 +469,43 @@ class TricklingSource : public RawSource {
     std::uint64_t given_ = 0;
 };
 
-TEST(HeaderKeys, AHeaderOnlyReadEndsAtTheFirstLineThatIsNoHeaderLine) {
-    std::string data;
-    for (int i = 0; i < 200000; ++i)
-        data += "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20\n";
-    for (const std::string& head :
-         {std::string(), std::string("%QUELMAR.HEADER_START\n\n%QUELMAR.A=1\n")}) {
-        SCOPED_TRACE(head);
-        TricklingSource source(head + data, 1 << 20);
-        const auto keys = header_key_lines(source, false);
-        EXPECT_EQ(keys,
-                  head.empty() ? std::vector<std::string>{} : std::vector<std::string>{"A=1"});
-        // A file without a header, or without its end, is not read whole.
-        EXPECT_LT(source.given(), source.size() / 4);
-    }
+TEST(HeaderKeys, TheRecordHoldsWhatTheScanTookAndEndsWhereTheScanEnds) {
+    // A note before the header, a stray line inside it and an indented key: the scan reads
+    // past all three and takes every key, so the record does too; it stops at the end marker.
+    const std::string text =
+        "deployment 7, sensor B\n"
+        "%QUELMAR.CHEMISTRY.TYPE=4\n"
+        "%QUELMAR.HEADER_START\n"
+        "note: standards replaced\n"
+        "   %QUELMAR.CHEMISTRY.MEASUREMENT_CHANNEL_MEDIUM=5\n"
+        "%QUELMAR.CHEMISTRY.SENSOR_VERSION=0\n"
+        "%QUELMAR.HEADER_END\n"
+        "%QUELMAR.CHEMISTRY.MEASUREMENT_CHANNEL_MEDIUM=6\n"
+        "1,2,3\n";
+    MemorySource source(text);
+    NutrientSettings settings;
+    ASSERT_TRUE(scan_nutrient_header(source, settings, NutrientReader::single_file).header_found);
+    EXPECT_EQ(settings.chemistry, 4u);
+    EXPECT_EQ(settings.params.medium_measurement_channel, 5u);
+    EXPECT_EQ(header_key_lines(source, false),
+              (std::vector<std::string>{"CHEMISTRY.TYPE=4", "CHEMISTRY.MEASUREMENT_CHANNEL_MEDIUM=5",
+                                        "CHEMISTRY.SENSOR_VERSION=0"}));
+}
+
+TEST(HeaderKeys, PastTheLimitTheLastValueOfEachKeyIsKept) {
+    // A header written again after every restart of a long deployment: the scan applies the
+    // last value, so the record must hold it, however many lines came before.
+    std::string text = "%QUELMAR.HEADER_START\n";
+    for (int i = 0; i < 5000; ++i)
+        text += "%QUELMAR.CHEMISTRY.R_ADJUSTMENT_OFFSET=0.0\n%QUELMAR.CHEMISTRY.R_ADJUSTMENT_SCALE=1.0\n";
+    text += "%QUELMAR.CHEMISTRY.R_ADJUSTMENT_OFFSET=0.1\n1,2\n";
+    MemorySource source(text);
+    const auto keys = header_key_lines(source, true);
+    ASSERT_GT(keys.size(), 3u);
+    EXPECT_LT(keys.size(), 4100u);
+    EXPECT_EQ(keys[keys.size() - 3], "# 5905 further key lines; the last value of each key:");
+    EXPECT_EQ(keys[keys.size() - 2], "CHEMISTRY.R_ADJUSTMENT_OFFSET=0.1");
+    EXPECT_EQ(keys.back(), "CHEMISTRY.R_ADJUSTMENT_SCALE=1.0");
 }
 
 TEST(HeaderKeys, TheKeysTappedFromAScanAreThoseOfAReadOfTheirOwn) {
