@@ -16,7 +16,7 @@
 
 #include "common/file_replace.h"
 #include "common/text.h"
-#include "maintenance/firmware_versions.h"
+#include "common/version.h"
 
 namespace quelmar::processing {
 
@@ -217,14 +217,14 @@ class NetcdfFile {
 };
 
 void write_globals(NetcdfFile& f, const ResultProvenance& p, std::time_t now) {
-    const std::string program = std::string("Quelmar ") + maintenance::program_version;
+    const std::string program = std::string("Quelmar ") + common::program_version;
     f.text_attribute(NC_GLOBAL, "Conventions", "CF-1.8");
     f.text_attribute(
         NC_GLOBAL, "title",
         "Processed " + (p.chemistry.empty() ? std::string("sensor") : p.chemistry) + " results");
     f.text_attribute(NC_GLOBAL, "source", program);
     f.text_attribute(NC_GLOBAL, "history",
-                     iso_time(now) + " " + (p.command.empty() ? program : p.command));
+                     iso_time(now) + " " + program + (p.command.empty() ? "" : ": " + p.command));
     f.text_attribute(NC_GLOBAL, "date_created", iso_time(now));
     if (!p.chemistry.empty())
         f.text_attribute(NC_GLOBAL, "chemistry", p.chemistry);

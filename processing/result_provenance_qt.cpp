@@ -89,7 +89,8 @@ ResultProvenance RawProcessingDialog::result_provenance() {
 ResultProvenance MultiNutrientProcessingDialog::result_provenance() {
     // The batch's files and headers are recorded by the worker at its end (start()).
     ResultProvenance p = provenance_;
-    p.command = windowTitle().toStdString();
+    // The dialog's own title says nothing ("Dialog"); the history names the work instead.
+    p.command = "Multi-file nutrient processing";
     return p;
 }
 
