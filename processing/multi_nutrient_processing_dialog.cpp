@@ -33,10 +33,8 @@ bool MultiNutrientProcessingDialog::start() {
     auto provenance = std::make_shared<ResultProvenance>();
     run_in_background(
         [this, paths, outcome, provenance](const PassControl& control) {
-            std::vector<std::string> processed;
-            *outcome = run_multi_batch(paths, table_, log_, control, processed);
-            // The headers of the files processed, read here rather than at Save.
-            *provenance = multi_nutrient_provenance(processed);
+            // The headers of the files processed, gathered as the batch reads them.
+            *outcome = run_multi_batch(paths, table_, log_, control, *provenance);
         },
         [this, outcome, provenance] {
             provenance_ = std::move(*provenance);

@@ -524,16 +524,14 @@ std::vector<std::string> header_key_lines(RawSource& source, bool to_end) {
     return collector.keys();
 }
 
-ResultProvenance multi_nutrient_provenance(const std::vector<std::string>& paths) {
+ResultProvenance multi_nutrient_provenance(
+    const std::vector<std::pair<std::string, std::vector<std::string>>>& files) {
     ResultProvenance p;
     p.chemistry = "Nutrient (multi-file)";
-    p.raw_files = paths;
-    for (const auto& path : paths) {
+    for (const auto& [path, keys] : files) {
+        p.raw_files.push_back(path);
         p.parameters.push_back("[" + base_name(path) + "]");
-        RawFile file;
-        if (file.open(path))
-            for (auto& kv : header_key_lines(file, false))
-                p.parameters.push_back(std::move(kv));
+        p.parameters.insert(p.parameters.end(), keys.begin(), keys.end());
     }
     return p;
 }

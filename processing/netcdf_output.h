@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "processing/raw_file.h"
@@ -93,9 +94,10 @@ class HeaderKeyTap : public RawSource {
 // The collector over the source's lines; rewinds the source before and after.
 std::vector<std::string> header_key_lines(RawSource& source, bool to_end);
 
-// The multi-file nutrient batch: each file's header key lines under a "[file name]" line.
-// `paths` are the files the batch processed (not those it could not open or refused).
-ResultProvenance multi_nutrient_provenance(const std::vector<std::string>& paths);
+// The multi-file nutrient batch: each processed file (path, the header key lines its scan
+// took) with its key lines under a "[file name]" line.
+ResultProvenance multi_nutrient_provenance(
+    const std::vector<std::pair<std::string, std::vector<std::string>>>& files);
 
 // Writes the table as NetCDF. The message is shown to the user as for the CSV save.
 SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,

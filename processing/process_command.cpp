@@ -1,6 +1,7 @@
 #include "processing/process_command.h"
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 
 #include "common/text.h"
@@ -278,9 +279,28 @@ bool chemistry_accepted(Chemistry reader, ChemistryType code) {
     return false;
 }
 
+namespace {
+// A file of the batch read through a key tap, handing the keys its reads went past to
+// `keys` when the batch is done with it.
+class TappedFile : public RawSource {
+  public:
+    explicit TappedFile(std::vector<std::string>& keys) : keys_(keys) {}
+    ~TappedFile() override { keys_ = tap_.keys(); }
+    bool open(const std::string& path) { return file_.open(path); }
+    std::ptrdiff_t read(char* buffer, std::size_t size) override { return tap_.read(buffer, size); }
+    bool rewind() override { return tap_.rewind(); }
+    std::uint64_t size() const override { return file_.size(); }
+
+  private:
+    std::vector<std::string>& keys_;
+    RawFile file_;
+    HeaderKeyTap tap_{file_, false};
+};
+}  // namespace
+
 MultiFileOutcome run_multi_batch(const std::vector<std::string>& paths, ResultTable& table,
                                  ProcessingLog& log, const PassControl& control,
-                                 std::vector<std::string>& processed) {
+                                 ResultProvenance& provenance) {
     RunProgress progress(control);
     // The total is of the files that open now; one that cannot be opened is never read.
     std::uint64_t total = 0;
@@ -290,21 +310,26 @@ MultiFileOutcome run_multi_batch(const std::vector<std::string>& paths, ResultTa
             total += file.size();
     }
     progress.set_total(total);
-    std::vector<std::string> opened;
+    // A deque, so that each file's keys stay where its tap was told to put them.
+    std::deque<std::pair<std::string, std::vector<std::string>>> opened;
     const MultiFileOutcome m =
         run_multi_nutrient(paths, table, log, progress.control(), [&](const std::string& path) {
-            auto file = std::make_unique<RawFile>();
-            if (!file->open(path))
+            opened.emplace_back(path, std::vector<std::string>{});
+            auto file = std::make_unique<TappedFile>(opened.back().second);
+            if (!file->open(path)) {
+                file.reset();
+                opened.pop_back();
                 return std::unique_ptr<RawSource>();
-            opened.push_back(path);
+            }
             progress.begin(file->size());
             return std::unique_ptr<RawSource>(std::move(file));
         });
-    processed.clear();
-    for (const auto& path : opened)
-        if (std::find(m.not_processed.begin(), m.not_processed.end(), path) ==
+    std::vector<std::pair<std::string, std::vector<std::string>>> processed;
+    for (auto& entry : opened)
+        if (std::find(m.not_processed.begin(), m.not_processed.end(), entry.first) ==
             m.not_processed.end())
-            processed.push_back(path);
+            processed.push_back(std::move(entry));
+    provenance = multi_nutrient_provenance(processed);
     // Files refused after their header still count as read: the batch reached its end.
     if (!m.cancelled && m.read_errors.empty())
         progress.finish();
@@ -321,11 +346,9 @@ void run_process_request(const ProcessRequest& request, ProcessOutcome& out,
             out.status = process_usage;
             return;
         }
-        std::vector<std::string> processed;
+        // The keys are tapped from the batch's own reads, so they cost nothing to gather.
         const MultiFileOutcome m =
-            run_multi_batch(request.files, out.table, out.log, control, processed);
-        if (request.with_provenance)
-            out.provenance = multi_nutrient_provenance(processed);
+            run_multi_batch(request.files, out.table, out.log, control, out.provenance);
         out.has_rows = true;
         for (const auto& path : m.unopened)
             out.messages.push_back(common::format_text("Can't open file %s", path.c_str()));

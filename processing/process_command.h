@@ -54,10 +54,11 @@ void run_process_request(const ProcessRequest& request, ProcessOutcome& outcome,
                          const PassControl& control = {});
 
 // The multi-file nutrient batch as the dialog and the command run it, with progress over
-// the whole batch as above; `processed` gets the files whose data was processed (not those
-// that could not be opened or were refused).
+// the whole batch as above. `provenance` gets the files whose data was processed (not those
+// that could not be opened or were refused) with the header key lines their scans took,
+// gathered as the batch read them.
 MultiFileOutcome run_multi_batch(const std::vector<std::string>& paths, ResultTable& table,
                                  ProcessingLog& log, const PassControl& control,
-                                 std::vector<std::string>& processed);
+                                 ResultProvenance& provenance);
 
 }  // namespace quelmar::processing
