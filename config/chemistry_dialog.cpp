@@ -6,6 +6,7 @@
 #include "config/chemistry_generic_page.h"
 #include "config/chemistry_nutrient_page.h"
 #include "config/chemistry_ph_page.h"
+#include "config/settings_dialog.h"
 #include "protocol/sensor_status.h"
 #include "ui/prompts.h"
 
@@ -26,10 +27,7 @@ ChemistryDialog::ChemistryDialog(link::SensorLink& link, ChemistryBuffers& buffe
     setWindowTitle(title);
     auto* top = new QVBoxLayout(this);
     top->addWidget(tabs_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save_);
-    top->addLayout(buttons);
+    top->addLayout(button_row({save_}));
     connect(save_, &QPushButton::clicked, this, &ChemistryDialog::save_pressed);
 
     // Shown before anything is read, and on its own: the user is about to change how the

@@ -33,18 +33,11 @@ IdentityDialog::IdentityDialog(link::SensorLink& link, QWidget* parent)
     auto* form = new QFormLayout;
     form->addRow("Name", name_);
     form->addRow("Serial Number", serial_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save_);
-    buttons->addWidget(close_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addLayout(buttons);
+    lay_out_form_dialog(this, form, save_, close_);
 
     connect(name_, &QLineEdit::textChanged, this, &IdentityDialog::entries_changed);
     connect(serial_, &QLineEdit::textChanged, this, &IdentityDialog::entries_changed);
     connect(save_, &QPushButton::clicked, this, &IdentityDialog::save_pressed);
-    connect(close_, &QPushButton::clicked, this, &QDialog::reject);
 
     protocol::DeviceIdentity identity;
     loaded_ = protocol::read_identity(link_, identity) == protocol::status::ok;

@@ -51,16 +51,9 @@ PlatformDefaultsDialog::PlatformDefaultsDialog(link::SensorLink& link, QWidget* 
     form->addRow("P1", parameters_[0]);
     form->addRow("P2", parameters_[1]);
     form->addRow("P3", parameters_[2]);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save_);
-    buttons->addWidget(close_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addLayout(buttons);
+    lay_out_form_dialog(this, form, save_, close_);
 
     connect(save_, &QPushButton::clicked, this, &PlatformDefaultsDialog::save_pressed);
-    connect(close_, &QPushButton::clicked, this, &QDialog::reject);
 
     PlatformDefaults config;
     loaded_ = read_platform_defaults(link_, config) == protocol::status::ok;

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <chrono>
 
+#include "config/settings_dialog.h"
 #include "ui/prompts.h"
 #include "ui/save_target.h"
 
@@ -27,13 +28,9 @@ ReportDialog::ReportDialog(link::SensorLink& link, std::int64_t pc_time_utc, QWi
     list_->setFont(fixed);
     for (const auto& line : report_.lines)
         list_->addItem(QString::fromStdString(line));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save_);
-    buttons->addWidget(cancel_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_);
-    layout->addLayout(buttons);
+    layout->addLayout(button_row({save_, cancel_}));
     resize(760, 560);
 
     connect(list_, &QWidget::customContextMenuRequested, this, &ReportDialog::context_menu);

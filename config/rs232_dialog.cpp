@@ -28,19 +28,12 @@ Rs232Dialog::Rs232Dialog(link::SensorLink& link, QWidget* parent)
     form->addRow("Stop Bits", stop_bits_);
     form->addRow("Parity", parity_);
     form->addRow("Platform", platform_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save_);
-    buttons->addWidget(close_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addLayout(buttons);
+    lay_out_form_dialog(this, form, save_, close_);
 
     // Every choice the user makes presets the line, the one already shown included; showing
     // the sensor's record presets nothing.
     connect(platform_, &QComboBox::activated, this, &Rs232Dialog::platform_chosen);
     connect(save_, &QPushButton::clicked, this, &Rs232Dialog::save_pressed);
-    connect(close_, &QPushButton::clicked, this, &QDialog::reject);
 
     loaded_ = read_rs232_config(link_, config_) == protocol::status::ok;
     if (loaded_) show_record();

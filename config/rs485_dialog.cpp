@@ -35,20 +35,13 @@ Rs485Dialog::Rs485Dialog(link::SensorLink& link, QWidget* parent)
     form->addRow("Platform", platform_);
     form->addRow("Slave Address", address_);
     form->addRow("Poll Rate (s)", poll_rate_);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save_);
-    buttons->addWidget(close_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addLayout(buttons);
+    lay_out_form_dialog(this, form, save_, close_);
 
     // Every choice the user makes presets the line, the one already shown included; showing
     // the sensor's record presets nothing.
     connect(platform_, &QComboBox::activated, this, &Rs485Dialog::platform_chosen);
     connect(address_, &QLineEdit::textChanged, this, &Rs485Dialog::address_changed);
     connect(save_, &QPushButton::clicked, this, &Rs485Dialog::save_pressed);
-    connect(close_, &QPushButton::clicked, this, &QDialog::reject);
 
     Rs485Config config;
     loaded_ = read_rs485_config(link_, config) == protocol::status::ok;

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "config/clock_record.h"
+#include "config/settings_dialog.h"
 #include "ui/prompts.h"
 
 namespace quelmar::config {
@@ -85,14 +86,10 @@ ScheduleDialog::ScheduleDialog(link::SensorLink& link, QWidget* parent)
     grid->addWidget(new QLabel("Stop Measuring After:", this), 5, 0);
     grid->addWidget(stop_date_, 5, 1);
     grid->addWidget(stop_time_, 5, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save_);
-    buttons->addWidget(cancel_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addLayout(grid);
-    layout->addLayout(buttons);
+    layout->addLayout(button_row({save_, cancel_}));
 
     connect(continuous_, &QRadioButton::clicked, this,
             [this] { interval_clicked(interval_kind::continuous); });

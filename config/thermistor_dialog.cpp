@@ -45,11 +45,7 @@ ThermistorDialog::ThermistorDialog(link::SensorLink& link, QWidget* parent)
         }
         layout->addWidget(group);
     }
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save_);
-    buttons->addWidget(close_);
-    layout->addLayout(buttons);
+    layout->addLayout(button_row({save_, close_}));
 
     connect(save_, &QPushButton::clicked, this, &ThermistorDialog::save_pressed);
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
