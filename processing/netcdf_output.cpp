@@ -17,6 +17,7 @@
 #include "common/file_replace.h"
 #include "common/text.h"
 #include "common/version.h"
+#include "processing/result_series.h"
 
 namespace quelmar::processing {
 
@@ -92,26 +93,6 @@ std::string joined(const std::vector<std::string>& lines) {
         text += line;
     }
     return text;
-}
-
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-long long days_from_civil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-bool digits(const std::string& s, std::size_t at, std::size_t n, unsigned& value) {
-    value = 0;
-    for (std::size_t i = at; i < at + n; ++i) {
-        if (i >= s.size() || !std::isdigit(static_cast<unsigned char>(s[i])))
-            return false;
-        value = value * 10 + static_cast<unsigned>(s[i] - '0');
-    }
-    return true;
 }
 
 std::optional<double> number_cell(const std::string& text) {
@@ -606,25 +587,9 @@ ColumnVariable column_variable(const std::string& title) {
 }
 
 std::optional<double> time_cell_seconds(const std::string& text) {
-    unsigned d = 0, mo = 0, y = 0, h = 0, mi = 0, s = 0;
-    if (text.size() == 19 && text[2] == '/' && text[5] == '/' && text[10] == ' ' &&
-        text[13] == ':' && text[16] == ':' && digits(text, 0, 2, d) && digits(text, 3, 2, mo) &&
-        digits(text, 6, 4, y) && digits(text, 11, 2, h) && digits(text, 14, 2, mi) &&
-        digits(text, 17, 2, s)) {
-        static constexpr unsigned month_days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-        if (mo < 1 || mo > 12 || d < 1 || d > month_days[mo - 1] || (mo == 2 && d == 29 && !leap) ||
-            h > 23 || mi > 59 || s > 60)
-            return std::nullopt;
-        return static_cast<double>(days_from_civil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s);
-    }
-    // A time beyond the date form's range is written as its number of seconds.
-    std::uint32_t seconds = 0;
-    const char* end = text.data() + text.size();
-    const auto r = std::from_chars(text.data(), end, seconds);
-    if (text.empty() || r.ec != std::errc() || r.ptr != end)
-        return std::nullopt;
-    return static_cast<double>(seconds);
+    // Read as the results graph reads it, so the two never disagree on a row's time.
+    const auto seconds = cell_time(text);
+    return seconds ? std::optional<double>(*seconds) : std::nullopt;
 }
 
 SaveOutcome save_netcdf(const ResultTable& table, const std::string& path,
